@@ -1,0 +1,37 @@
+// The position record shared by every part of the engine.
+#pragma once
+#include <cstdint>
+
+enum : int {
+  PIECE_NONE = 0,
+  PIECE_PAWN = 1,
+  PIECE_KNIGHT = 2,
+  PIECE_BISHOP = 3,
+  PIECE_ROOK = 4,
+  PIECE_QUEEN = 5,
+  PIECE_KING = 6,
+};
+
+// Squares: rank * 8 + file, a1 = 0, h1 = 7, a8 = 56, h8 = 63.
+struct T_Bitboard {
+  uint64_t all_piece;
+  uint64_t all_white_piece;
+  uint64_t all_black_piece;
+  uint64_t white_piece[7];
+  uint64_t black_piece[7];
+  int32_t white_name_from_coord[64];
+  int32_t black_name_from_coord[64];
+  bool colour_move;  // 1 = White to move
+  bool taking_passage_yes;
+  int32_t taking_passage_x;
+  int32_t taking_passage_y;
+  bool castling_Q;
+  bool castling_K;
+  bool castling_q;
+  bool castling_k;
+  uint64_t hash_key;
+  int32_t eval;
+};
+
+// Copies every field of source into destination.
+void Bitboard_copy(T_Bitboard* destination, const T_Bitboard* source);

@@ -1,0 +1,29 @@
+// The transposition table: it remembers best moves to order the search.
+#pragma once
+#include <cstdint>
+
+#include "board/move.h"
+
+struct T_hash_entry {
+  uint32_t key_lo;
+  uint32_t key_hi;
+  int32_t hash_move;
+  int32_t hash_score;
+  int32_t hash_bound;  // 1 exact, 2 no move raised the window, 3 cut-off
+  int32_t hash_ply;
+  int32_t hash_depth;
+};
+
+extern T_hash_entry* hash_table;
+extern uint32_t hash_mask;
+
+void Hash_alloc_default();
+void Hash_resize(int megabytes);
+void Hash_clear();
+// Releases the table (used on "quit"); safe when there is none.
+void Hash_free();
+void Hash_save(int depth, int score, int ply, int bound, int index, uint64_t key, const T_List_moves* list);
+void Hash_write(int depth, int score, int ply, int bound, int index, uint64_t key, const T_List_moves* list);
+void Hash_move_first(T_List_moves* list, bool* found, uint64_t key);
+// True when the table's slot for key holds that very key (both halves).
+bool Hash_probe(uint64_t key);

@@ -1,0 +1,24 @@
+// Principal variations and the root's "info" lines.
+#pragma once
+#include <cstdint>
+
+#include "board/move.h"
+
+constexpr int PV_CAPACITY = 101;
+
+struct T_PV {
+  int32_t moves[PV_CAPACITY];
+  int32_t score_move;
+  int32_t length;
+};
+
+extern T_PV PV_returned;
+
+void Pv_take_returned(T_PV* destination);
+void Pv_give_returned(const T_PV* source);
+void Pv_from_line(int ply, int score);
+void Info_currmove(const T_List_moves* list, int index, int number, int depth);
+void Info_root_line(int score, const T_PV* line, int depth, int colour_flag, int64_t nodes, double seconds);
+// Writes a move as from and to squares, plus the promotion letter for promotions.
+void Out_move(int32_t move, bool with_promotion);
+void Out_square(int square);
