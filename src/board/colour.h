@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/bitboard.h"
+#include "board/tables.h"
 
 enum Colour : int { BLACK = 0, WHITE = 1 };
 
@@ -32,6 +33,12 @@ struct Colour_traits<WHITE> {
   static constexpr int their_long_rook = 56, their_short_rook = 63;
   // Squares a pawn of the other side must stand on to attack square s: s + delta.
   static constexpr int pawn_attacker_left = 7, pawn_attacker_right = 9;
+  // Evaluation: the sign of this side's terms in a White-positive score, the
+  // XOR that turns a square into the same square seen from this side, and the
+  // squares ahead of one of its pawns on the pawn's file.
+  static constexpr int sign = 1;
+  static constexpr int mirror = 0;
+  static constexpr const tables_detail::Table& ahead = ray_N;
 };
 
 template <>
@@ -50,6 +57,9 @@ struct Colour_traits<BLACK> {
   static constexpr uint64_t short_empty = (1ull << 61) | (1ull << 62);
   static constexpr int their_long_rook = 0, their_short_rook = 7;
   static constexpr int pawn_attacker_left = -9, pawn_attacker_right = -7;
+  static constexpr int sign = -1;
+  static constexpr int mirror = 63;
+  static constexpr const tables_detail::Table& ahead = ray_S;
 };
 
 // Accessors for "our" and "their" halves of the position record.
