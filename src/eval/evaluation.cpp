@@ -1,0 +1,180 @@
+#include "eval/evaluation.h"
+
+#include <cstdint>
+
+#include "board/colour.h"
+#include "board/tables.h"
+#include "eval/parameters.h"
+
+namespace {
+
+constexpr int NO_KING = -10;
+
+// The score is summed in 64 bits so that extreme weights read from the
+// parameter file cannot overflow; the result wraps to 32 bits like a plain
+// 32-bit sum would.
+using Score = int64_t;
+
+// Non-pawn material of one side, weighted by cost_figure_rubikon.
+template <Colour Us>
+Score Non_pawn_material(const T_Bitboard& position) {
+  const uint64_t* pieces = Pieces<Us>(position);
+  const int32_t* cost = eval_parameters.cost_figure_rubikon;
+  Score material = 0;
+  for (int code = PIECE_KNIGHT; code <= PIECE_QUEEN; ++code) material += Score{cost[code]} * popcount(pieces[code]);
+  return material;
+}
+
+// King shelter and castling, or centralisation once the opponent's pieces
+// are few. Returns the king square, or NO_KING.
+template <Colour Us>
+int King_term(const T_Bitboard& position, bool endgame, Score& score) {
+  using T = Colour_traits<Us>;
+  const uint64_t king_set = Pieces<Us>(position)[PIECE_KING];
+  if (king_set == 0) return NO_KING;
+  const int k = first_one(king_set);
+  const T_Eval_parameters& p = eval_parameters;
+
+  if (endgame) {
+    score += T::sign * Score{p.king_center_end[k]};
+    return k;
+  }
+
+  // The three squares in front of the king, by plain square arithmetic (so
+  // they wrap around at the a- and h-files). A square off the board counts
+  // as uncovered.
+  const int32_t* names = Names<Us>(position);
+  for (int d = T::forward - 1; d <= T::forward + 1; ++d) {
+    const int s = k + d;
+    if (s < 0 || s > 63 || names[s] == PIECE_NONE) score -= T::sign * Score{p.BONUS_SHIELD};
+  }
+  const uint64_t rooks = Pieces<Us>(position)[PIECE_ROOK];
+  if (k == T::short_king_to && (rooks & one_bit[T::short_rook_to])) score += T::sign * Score{p.BONUS_CASTLING_O_O};
+  if (k == T::long_king_to && (rooks & one_bit[T::long_rook_to])) score += T::sign * Score{p.BONUS_CASTLING_O_O_O};
+  return k;
+}
+
+// Pawn advancement and, in the endgame, passed-pawn steps. Counts the pawns
+// of each file into file_count.
+template <Colour Us>
+void Pawn_term(const T_Bitboard& position, bool endgame, int file_count[8], Score& score) {
+  using T = Colour_traits<Us>;
+  const T_Eval_parameters& p = eval_parameters;
+  const uint64_t their_pawns = Pieces<Other(Us)>(position)[PIECE_PAWN];
+  const Score step = p.PERSPECTIVE_PAWNN;
+
+  for (uint64_t pawns = Pieces<Us>(position)[PIECE_PAWN]; pawns; pawns &= pawns - 1) {
+    const int s = first_one(pawns);
+    const int file = s & 7;
+    ++file_count[file];
+    if (!endgame) {
+      score += T::sign * Score{p.pawn_advance_middle[s]};
+      continue;
+    }
+    score += T::sign * Score{p.pawn_advance_end[s ^ T::mirror]};
+    if (T::ahead[s] & their_pawns) continue;
+    score += T::sign * step;
+    int free_neighbours = 0;
+    if (file != 7 && !(T::ahead[s + 1] & their_pawns)) {
+      score += T::sign * step;
+      free_neighbours = 1;
+    }
+    if (file != 0 && !(T::ahead[s - 1] & their_pawns)) {
+      score += T::sign * step;
+      ++free_neighbours;
+    }
+    if (free_neighbours == 2) score += T::sign * 7 * step;
+  }
+}
+
+// Squares a slider on s reaches along one ray, up to and including the
+// first occupied square. Upward rays meet their nearest blocker at the
+// lowest square, downward rays at the highest.
+template <bool Upward>
+inline uint64_t Ray_attack(const tables_detail::Table& ray, int s, uint64_t occupied) {
+  const uint64_t attack = ray[s];
+  const uint64_t blockers = attack & occupied;
+  if (blockers == 0) return attack;
+  return attack ^ ray[Upward ? first_one(blockers) : last_one(blockers)];
+}
+
+inline uint64_t Rook_file_attack(int s, uint64_t occupied) {
+  return Ray_attack<true>(ray_N, s, occupied) | Ray_attack<false>(ray_S, s, occupied);
+}
+
+inline uint64_t Bishop_attack(int s, uint64_t occupied) {
+  return Ray_attack<true>(ray_NE, s, occupied) | Ray_attack<true>(ray_NW, s, occupied) |
+         Ray_attack<false>(ray_SE, s, occupied) | Ray_attack<false>(ray_SW, s, occupied);
+}
+
+inline uint64_t Queen_attack(int s, uint64_t occupied) {
+  return Rook_file_attack(s, occupied) | Ray_attack<true>(ray_E, s, occupied) | Ray_attack<false>(ray_W, s, occupied) |
+         Bishop_attack(s, occupied);
+}
+
+// Mobility of queens, rooks (along their file only), bishops and knights,
+// the knight table, and the number of pieces bearing on the enemy king.
+template <Colour Us>
+int Piece_term(const T_Bitboard& position, int their_king, Score& score) {
+  using T = Colour_traits<Us>;
+  const T_Eval_parameters& p = eval_parameters;
+  const uint64_t* pieces = Pieces<Us>(position);
+  const uint64_t occupied = position.all_piece;
+  const uint64_t king_zone = their_king == NO_KING ? 0 : king_moves[their_king];
+  const Score z = p.Z;
+  int attackers = 0;
+
+  for (uint64_t set = pieces[PIECE_QUEEN]; set; set &= set - 1) {
+    const uint64_t attack = Queen_attack(first_one(set), occupied);
+    score += T::sign * popcount(attack) * Score{p.Z / 2};
+    if (attack & king_zone) ++attackers;
+  }
+  for (uint64_t set = pieces[PIECE_ROOK]; set; set &= set - 1) {
+    const uint64_t attack = Rook_file_attack(first_one(set), occupied);
+    score += T::sign * popcount(attack) * z;
+    if (attack & king_zone) ++attackers;
+  }
+  for (uint64_t set = pieces[PIECE_BISHOP]; set; set &= set - 1) {
+    const uint64_t attack = Bishop_attack(first_one(set), occupied);
+    score += T::sign * popcount(attack) * z;
+    if (attack & king_zone) ++attackers;
+  }
+  for (uint64_t set = pieces[PIECE_KNIGHT]; set; set &= set - 1) {
+    const int s = first_one(set);
+    const uint64_t attack = knight_moves[s];
+    score += T::sign * (Score{p.knight_center[s]} + popcount(attack) * z);
+    if (attack & king_zone) ++attackers;
+  }
+  return attackers;
+}
+
+}  // namespace
+
+int Evaluation(const T_Bitboard* position) {
+  const T_Bitboard& pos = *position;
+  const T_Eval_parameters& p = eval_parameters;
+  Score score = 0;
+
+  // A side is scored in the endgame manner once the opponent's pieces other
+  // than pawns and king are worth no more than rubikon.
+  const bool white_endgame = Non_pawn_material<BLACK>(pos) <= p.rubikon;
+  const bool black_endgame = Non_pawn_material<WHITE>(pos) <= p.rubikon;
+
+  const int white_king = King_term<WHITE>(pos, white_endgame, score);
+  const int black_king = King_term<BLACK>(pos, black_endgame, score);
+
+  int white_files[8] = {};
+  int black_files[8] = {};
+  Pawn_term<WHITE>(pos, white_endgame, white_files, score);
+  Pawn_term<BLACK>(pos, black_endgame, black_files, score);
+  for (int file = 0; file < 8; ++file) {
+    if (white_files[file] >= 2) score -= p.BONUS_PAWNN;
+    if (black_files[file] >= 2) score += p.BONUS_PAWNN;
+  }
+
+  const int white_attackers = Piece_term<WHITE>(pos, black_king, score);
+  const int black_attackers = Piece_term<BLACK>(pos, white_king, score);
+  score += Score{p.ATAK_KING} * (white_attackers - black_attackers);
+
+  return static_cast<int32_t>(static_cast<uint32_t>(score));
+}
