@@ -1,0 +1,159 @@
+#include "eval/evaluation.h"
+#include "hash/table.h"
+#include "hash/zobrist.h"
+#include "search/by_colour.h"
+#include "search/ordering.h"
+#include "search/pv.h"
+
+namespace {
+
+// Fail-soft alpha-beta node with White maximising and Black minimising; no
+// sign is flipped between plies. depth is the ply at which the horizon lies.
+template <Colour Us>
+int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha, int beta,
+               int depth, int ply, int last_kind, bool pv, bool in_check, bool in_null) {
+  constexpr Colour Them = Other(Us);
+  if (control->stop_search) return 0;
+  if (ply >= depth || ply >= INTERIOR_PLY_LIMIT) return Horizon<Us>(control, position, last_moves, alpha, beta, ply);
+
+  const int remaining = depth - ply;
+
+  // Static cut one ply above the horizon.
+  if (remaining == 1 && last_kind != KIND_CAPTURE && !in_check && !pv) {
+    const int s = Evaluation(position) + position->eval;
+    if constexpr (Us == WHITE) {
+      if (s - 100 >= beta) return beta;
+    } else {
+      if (s + 100 <= alpha) return alpha;
+    }
+  }
+
+  // Null move: the same position handed to the other side, four plies deeper.
+  if (control->null_move_on && !in_null && remaining >= 2 && !pv && last_kind != KIND_CAPTURE && !in_check) {
+    const bool passage_yes = position->taking_passage_yes;
+    const int32_t passage_x = position->taking_passage_x;
+    const int32_t passage_y = position->taking_passage_y;
+    position->taking_passage_yes = false;
+    const int64_t nodes = control->nodes;
+    int v;
+    if constexpr (Us == WHITE)
+      v = Alpha_beta<Them>(control, position, last_moves, alpha, alpha + 1, depth, ply + 4, last_kind, false, false,
+                           true);
+    else
+      v = Alpha_beta<Them>(control, position, last_moves, beta - 1, beta, depth, ply + 4, last_kind, false, false,
+                           true);
+    control->nodes = nodes;
+    position->taking_passage_yes = passage_yes;
+    position->taking_passage_x = passage_x;
+    position->taking_passage_y = passage_y;
+    if (Us == WHITE ? v >= beta : v <= alpha) return v;
+  }
+
+  T_List_moves list;
+  Generate_all<Us>(&list, position);
+  Sort_list(&list);
+  const int killer_start = (list.end_captures > 0 && list.sort[0] >= 0) ? 1 : 0;
+  Killers_first(&list, killer_start, ply);
+  if (Hash_probe(position->hash_key)) {
+    bool found;
+    Hash_move_first(&list, &found, position->hash_key);
+  }
+
+  // Shared late-move limit: every interior node overwrites it, and the loop
+  // below reads whatever value the last node to get here left.
+  control->lmr_limit =
+      list.end_captures - static_cast<int32_t>((list.end_list - list.end_captures) * (-0.3)) + 3;
+
+  int best = Worst_score<Us>();
+  int best_index = 0;
+  bool raised = false;
+  bool legal_move = false;
+  T_PV line;
+  T_Undo undo;
+  for (int i = 0; i < list.end_list; ++i) {
+    const int32_t move = list.move[i];
+    Make<Us>(i, position, &undo, &list);
+    if (King_attacked<Us>(position)) {
+      Unmake<Us>(position, i, &undo, &list);
+      continue;
+    }
+    control->nodes += 1;
+    current_line[ply] = move;
+    Hash_key_move(Us, &list, i, position);
+    legal_move = true;
+    key_path[ply] = position->hash_key;
+
+    int new_depth = depth;
+    bool gives_check = false;
+    if (King_attacked<Them>(position)) {
+      gives_check = true;
+      new_depth = depth + 1;
+    }
+    const int kind = Move_kind(move);
+    if (pv && kind == KIND_CAPTURE && last_kind == KIND_CAPTURE) new_depth = depth + 1;
+
+    // Zero window at the bound this side moves.
+    const int zero_alpha = Us == WHITE ? alpha : beta - 1;
+    const int zero_beta = Us == WHITE ? alpha + 1 : beta;
+    int v;
+    if (i == 0) {
+      v = Alpha_beta<Them>(control, position, last_moves, alpha, beta, new_depth, ply + 1, kind, pv, gives_check,
+                           in_null);
+    } else {
+      if (i > control->lmr_limit && !pv && remaining >= 3 && !gives_check)
+        v = Alpha_beta<Them>(control, position, last_moves, zero_alpha, zero_beta, new_depth - 1, ply + 1, kind,
+                             false, false, in_null);
+      else
+        v = Us == WHITE ? alpha + 1 : beta - 1;
+      if (Us == WHITE ? v > alpha : v < beta) {
+        v = Alpha_beta<Them>(control, position, last_moves, zero_alpha, zero_beta, new_depth, ply + 1, kind, false,
+                             gives_check, in_null);
+        if (alpha < v && v < beta)
+          v = Alpha_beta<Them>(control, position, last_moves, alpha, beta, new_depth, ply + 1, kind, pv,
+                               gives_check, in_null);
+      }
+    }
+
+    Unmake<Us>(position, i, &undo, &list);
+    Hash_key_move(Us, &list, i, position);
+
+    if (Better<Us>(v, best)) {
+      best = v;
+      best_index = i;
+      if (Better<Us>(v, Us == WHITE ? alpha : beta)) {
+        if (Us == WHITE ? v >= beta : v <= alpha) {
+          if (kind != KIND_CAPTURE) {
+            killer_2[ply] = killer_1[ply];
+            killer_1[ply] = move;
+            History_add(move);
+          }
+          Hash_save(control->depth_max, v, ply, 3, i, position->hash_key, &list);
+          return v;
+        }
+        (Us == WHITE ? alpha : beta) = v;
+        raised = true;
+        Pv_take_returned(&line);
+      }
+    }
+  }
+
+  if (legal_move) {
+    if (raised) Pv_give_returned(&line);
+    Hash_save(control->depth_max, best, ply, raised ? 1 : 2, best_index, position->hash_key, &list);
+    return best;
+  }
+  const int s = King_attacked<Us>(position) ? Mated_score<Us>(ply) : 0;
+  Pv_from_line(ply, s);
+  return s;
+}
+
+}  // namespace
+
+int Alpha_beta_white(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha,
+                     int beta, int depth, int ply, int last_kind, bool pv, bool in_check, bool in_null) {
+  return alpha_beta<WHITE>(control, position, last_moves, alpha, beta, depth, ply, last_kind, pv, in_check, in_null);
+}
+int Alpha_beta_black(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha,
+                     int beta, int depth, int ply, int last_kind, bool pv, bool in_check, bool in_null) {
+  return alpha_beta<BLACK>(control, position, last_moves, alpha, beta, depth, ply, last_kind, pv, in_check, in_null);
+}

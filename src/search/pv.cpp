@@ -1,0 +1,121 @@
+#include "search/pv.h"
+
+#include <cstdlib>
+
+#include "platform/io.h"
+#include "search/control.h"
+
+T_PV PV_returned;
+
+namespace {
+
+void Copy_line(T_PV* destination, const T_PV* source) {
+  for (int k = 0; k < source->length; ++k) destination->moves[k] = source->moves[k];
+  destination->length = source->length;
+  destination->score_move = source->score_move;
+}
+
+// Last values printed by Info_root_line; -999999993 is never a score.
+constexpr int NO_SCORE = -999999993;
+int last_printed_score = NO_SCORE;
+int last_printed_depth = 0;
+
+}  // namespace
+
+void Pv_take_returned(T_PV* destination) { Copy_line(destination, &PV_returned); }
+
+void Pv_give_returned(const T_PV* source) { Copy_line(&PV_returned, source); }
+
+void Pv_from_line(int ply, int score) {
+  for (int k = 0; k < ply; ++k) PV_returned.moves[k] = current_line[k];
+  PV_returned.score_move = score;
+  PV_returned.length = ply;
+}
+
+void Out_square(int square) {
+  char text[3] = {static_cast<char>('a' + square % 8), static_cast<char>('1' + square / 8), 0};
+  Out(text);
+}
+
+void Out_move(int32_t move, bool with_promotion) {
+  Out_square(Move_from(move));
+  Out_square(Move_to(move));
+  if (with_promotion && Kind_is_promotion(Move_kind(move))) {
+    static const char letters[6] = {0, 0, 'n', 'b', 'r', 'q'};
+    char text[2] = {letters[Kind_promotion_piece(Move_kind(move))], 0};
+    Out(text);
+  }
+}
+
+void Info_currmove(const T_List_moves* list, int index, int number, int depth) {
+  Out("info currmove ");
+  Out_move(list->move[index], false);
+  Out(" currmovenumber ");
+  Out_int(number);
+  Out(" depth ");
+  Out_int(depth);
+  Out("\n");
+}
+
+void Info_root_line(int score, const T_PV* line, int depth, int colour_flag, int64_t nodes, double seconds) {
+  if (depth != last_printed_depth) last_printed_score = NO_SCORE;
+  if (score == last_printed_score) {
+    Out("\n");
+    return;
+  }
+  last_printed_score = score;
+  last_printed_depth = depth;
+
+  Out("info ");
+  Out(" nps ");
+  Out_int(static_cast<int64_t>(static_cast<double>(nodes) / seconds));
+  Out(" depth ");
+  Out_int(depth);
+  Out(" seldepth ");
+  Out_int(line->length);
+  int s = colour_flag == 1 ? score : -score;
+  if (s > 900000) {
+    Out(" score mate ");
+    Out_int(line->length - 1);
+  } else if (s < -900000) {
+    Out(" score mate ");
+    Out_int(1 - line->length);
+  } else {
+    Out(" score cp ");
+    Out_int(s);
+  }
+  Out(" nodes ");
+  Out_int(nodes);
+  if (std::abs(line->score_move) == std::abs(score)) {
+    Out(" pv ");
+    // Each move is followed by a letter for its kind (promotions show the new
+    // piece, most moves a blank; en passant none) and then a blank.
+    static const char kind_letters[7] = {'x', 'p', 'n', 'b', 'r', 'q', 'k'};
+    for (int k = 0; k < line->length && k < PV_CAPACITY; ++k) {
+      int32_t move = line->moves[k];
+      Out_move(move, false);
+      int kind = Move_kind(move);
+      if (kind != KIND_TAKING_PASSAGE) {
+        int code = kind > 15 ? kind - 20 : kind - 10;
+        char text[2] = {code >= 0 && code <= 6 ? kind_letters[code] : ' ', 0};
+        Out(text);
+      }
+      Out(" ");
+    }
+  } else {
+    Out("\n");
+    Out("ERROR LINE ");
+    Out("\n");
+    Out(" value = ");
+    Out_int(score);
+    Out("\n");
+    Out(" p_PV_best_point.score_move = ");
+    Out_int(line->score_move);
+    Out("\n");
+    Out("**********************");
+    Out("\n");
+    Out("  ");
+    Out("\n");
+  }
+  Out("\n");
+}
