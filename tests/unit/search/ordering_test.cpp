@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "board/move.h"
+#include "search/ordering.h"
+
+namespace {
+
+T_List_moves List_of(std::initializer_list<int> capture_keys, std::initializer_list<int> quiet_keys) {
+  T_List_moves list;
+  std::memset(&list, 0, sizeof list);
+  int n = 0;
+  for (int key : capture_keys) {
+    list.move[n] = Move_word(2, n, n + 1, KIND_CAPTURE, 1);
+    list.sort[n++] = key;
+  }
+  list.end_captures = n;
+  for (int key : quiet_keys) {
+    list.move[n] = Move_word(2, n, n + 1, KIND_QUIET, 0);
+    list.sort[n++] = key;
+  }
+  list.end_list = n;
+  return list;
+}
+
+int From_at(const T_List_moves& list, int i) { return Move_from(list.move[i]); }
+
+TEST(Sorting, ExchangeSortKeepsCapturesAheadAndReproducesItsOrderForEqualKeys) {
+  // Captures with keys 2, 5, 5, 1 (moves 0..3) and quiet moves with a key
+  // higher than every capture.
+  T_List_moves list = List_of({2, 5, 5, 1}, {0, 9, 0, 9});
+  Sort_list(&list);
+  EXPECT_EQ(list.sort[0], 5);
+  EXPECT_EQ(list.sort[1], 5);
+  EXPECT_EQ(list.sort[2], 2);
+  EXPECT_EQ(list.sort[3], 1);
+  // The exchange sort swaps entry 0 with 1 first, then 0 (now key 5) stays;
+  // entry 1 (key 2) is swapped with entry 2 (key 5): move 1, then move 2.
+  EXPECT_EQ(From_at(list, 0), 1);
+  EXPECT_EQ(From_at(list, 1), 2);
+  EXPECT_EQ(From_at(list, 2), 0);
+  EXPECT_EQ(From_at(list, 3), 3);
+  // Quiet moves sorted among themselves only, behind every capture.
+  EXPECT_EQ(list.sort[4], 9);
+  EXPECT_EQ(list.sort[5], 9);
+  EXPECT_EQ(From_at(list, 4), 5);
+  EXPECT_EQ(From_at(list, 5), 7);
+  EXPECT_EQ(From_at(list, 6), 6);
+  EXPECT_EQ(From_at(list, 7), 4);
+}
+
+TEST(Sorting, ExchangeSortIsNotStable) {
+  // Keys 3, 1, 3, 5 for moves 0..3: the two moves of key 3 end up in the
+  // reverse of their generation order.
+  T_List_moves list = List_of({3, 1, 3, 5}, {});
+  Sort_captures(&list);
+  EXPECT_EQ(From_at(list, 0), 3);
+  EXPECT_EQ(From_at(list, 1), 2);
+  EXPECT_EQ(From_at(list, 2), 0);
+  EXPECT_EQ(From_at(list, 3), 1);
+}
+
+TEST(Killers, PlacedAtStartAndShiftOthersUp) {
+  T_List_moves list = List_of({}, {0, 0, 0, 0, 0});
+  const int32_t k1 = list.move[3];
+  const int32_t k2 = list.move[4];
+  killer_1[7] = k1;
+  killer_2[7] = k2;
+  Killers_first(&list, 0, 7);
+  EXPECT_EQ(list.move[0], k1);
+  EXPECT_EQ(list.move[1], k2);
+  EXPECT_EQ(From_at(list, 2), 0);
+  EXPECT_EQ(From_at(list, 3), 1);
+  EXPECT_EQ(From_at(list, 4), 2);
+}
+
+TEST(Killers, StartOneKeepsBestCaptureFirstAndIgnoresAbsentKillers) {
+  T_List_moves list = List_of({3}, {0, 0, 0});
+  killer_1[2] = Move_word(5, 60, 61, KIND_QUIET, 0);  // not in this list
+  killer_2[2] = list.move[3];
+  Killers_first(&list, 1, 2);
+  EXPECT_EQ(From_at(list, 0), 0);
+  EXPECT_EQ(From_at(list, 1), 1);  // killer 1 absent: nothing moved
+  EXPECT_EQ(From_at(list, 2), 3);  // killer 2 brought to start + 1
+  EXPECT_EQ(From_at(list, 3), 2);
+}
+
+TEST(Killers, SameMoveInBothSlotsIsPlacedOnce) {
+  T_List_moves list = List_of({}, {0, 0, 0});
+  killer_1[0] = killer_2[0] = list.move[2];
+  Killers_first(&list, 0, 0);
+  EXPECT_EQ(From_at(list, 0), 2);
+  EXPECT_EQ(From_at(list, 1), 0);
+  EXPECT_EQ(From_at(list, 2), 1);
+}
+
+TEST(History, HalvesTheWholeTableWhenOneCounterPasses100000) {
+  History_clear();
+  const int32_t move = Move_word(2, 1, 18, KIND_QUIET, 0);
+  history[5][6] = 7;
+  history[0][1] = -3;
+  history[1][18] = 100000;
+  History_add(move);  // 100001 > 100000: everything halves
+  EXPECT_EQ(history[1][18], 50000);
+  EXPECT_EQ(history[5][6], 3);
+  EXPECT_EQ(history[0][1], -1);  // rounds toward zero
+  History_add(move);
+  EXPECT_EQ(history[1][18], 50001);
+  History_clear();
+  EXPECT_EQ(history[1][18], 0);
+}
+
+}  // namespace
