@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/bitboard.h"
+#include "board/rays.h"
 #include "board/tables.h"
 
 enum Colour : int { BLACK = 0, WHITE = 1 };
@@ -16,7 +17,7 @@ struct Colour_traits;
 
 template <>
 struct Colour_traits<WHITE> {
-  static constexpr int forward = 8;         // one pawn step
+  static constexpr int forward = 8;              // one pawn step
   static constexpr int promotion_from_rank = 6;  // rank of a pawn about to promote
   static constexpr int double_step_rank = 1;
   static constexpr int en_passant_rank = 4;  // rank of a pawn that may take en passant
@@ -39,6 +40,18 @@ struct Colour_traits<WHITE> {
   static constexpr int sign = 1;
   static constexpr int mirror = 0;
   static constexpr const tables_detail::Table& ahead = ray_N;
+  // Board code: the rank where a pawn has no step left, the pawn capture table,
+  // the lines and diagonals through a back-rank square that may hold an
+  // attacker (in test order), and the squares k + delta from which enemy pawns
+  // attack a king on k (skipped when k is on the excluded file).
+  static constexpr int last_rank = 7;
+  static constexpr const tables_detail::Table& pawn_captures = white_pawn_captures;
+  static constexpr Direction castle_line_1 = DIR_N, castle_line_2 = DIR_W, castle_line_3 = DIR_E;
+  static constexpr Direction castle_diag_1 = DIR_NE, castle_diag_2 = DIR_NW;
+  static constexpr int king_pawn_first = 7, king_pawn_first_bad_file = 0;
+  static constexpr int king_pawn_second = 9, king_pawn_second_bad_file = 7;
+  // Whether the pawn test runs for a king on k (never where a square would leave the board).
+  static constexpr bool King_pawn_test(int k) { return k < 56; }
 };
 
 template <>
@@ -60,46 +73,83 @@ struct Colour_traits<BLACK> {
   static constexpr int sign = -1;
   static constexpr int mirror = 63;
   static constexpr const tables_detail::Table& ahead = ray_S;
+  static constexpr int last_rank = 0;
+  static constexpr const tables_detail::Table& pawn_captures = black_pawn_captures;
+  static constexpr Direction castle_line_1 = DIR_W, castle_line_2 = DIR_S, castle_line_3 = DIR_E;
+  static constexpr Direction castle_diag_1 = DIR_SW, castle_diag_2 = DIR_SE;
+  static constexpr int king_pawn_first = -7, king_pawn_first_bad_file = 7;
+  static constexpr int king_pawn_second = -9, king_pawn_second_bad_file = 0;
+  static constexpr bool King_pawn_test(int k) { return k >= 14; }
 };
 
 // Accessors for "our" and "their" halves of the position record.
 template <Colour C>
 inline uint64_t* Pieces(T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.white_piece; else return p.black_piece;
+  if constexpr (C == WHITE)
+    return p.white_piece;
+  else
+    return p.black_piece;
 }
 template <Colour C>
 inline const uint64_t* Pieces(const T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.white_piece; else return p.black_piece;
+  if constexpr (C == WHITE)
+    return p.white_piece;
+  else
+    return p.black_piece;
 }
 template <Colour C>
 inline uint64_t& All_pieces(T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.all_white_piece; else return p.all_black_piece;
+  if constexpr (C == WHITE)
+    return p.all_white_piece;
+  else
+    return p.all_black_piece;
 }
 template <Colour C>
 inline uint64_t All_pieces(const T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.all_white_piece; else return p.all_black_piece;
+  if constexpr (C == WHITE)
+    return p.all_white_piece;
+  else
+    return p.all_black_piece;
 }
 template <Colour C>
 inline int32_t* Names(T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.white_name_from_coord; else return p.black_name_from_coord;
+  if constexpr (C == WHITE)
+    return p.white_name_from_coord;
+  else
+    return p.black_name_from_coord;
 }
 template <Colour C>
 inline const int32_t* Names(const T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.white_name_from_coord; else return p.black_name_from_coord;
+  if constexpr (C == WHITE)
+    return p.white_name_from_coord;
+  else
+    return p.black_name_from_coord;
 }
 template <Colour C>
 inline bool& Castling_long(T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.castling_Q; else return p.castling_q;
+  if constexpr (C == WHITE)
+    return p.castling_Q;
+  else
+    return p.castling_q;
 }
 template <Colour C>
 inline bool& Castling_short(T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.castling_K; else return p.castling_k;
+  if constexpr (C == WHITE)
+    return p.castling_K;
+  else
+    return p.castling_k;
 }
 template <Colour C>
 inline bool Castling_long(const T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.castling_Q; else return p.castling_q;
+  if constexpr (C == WHITE)
+    return p.castling_Q;
+  else
+    return p.castling_q;
 }
 template <Colour C>
 inline bool Castling_short(const T_Bitboard& p) {
-  if constexpr (C == WHITE) return p.castling_K; else return p.castling_k;
+  if constexpr (C == WHITE)
+    return p.castling_K;
+  else
+    return p.castling_k;
 }

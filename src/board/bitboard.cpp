@@ -1,0 +1,3 @@
+#include "board/bitboard.h"
+
+void Bitboard_copy(T_Bitboard* destination, const T_Bitboard* source) { *destination = *source; }
