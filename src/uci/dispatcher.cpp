@@ -9,9 +9,9 @@
 #include "platform/io.h"
 #include "uci/uci.h"
 
+// go_text belongs to the "go" command's own file, which cuts it into tokens.
 char line_text[LINE_CAPACITY];
 char moves_text[LINE_CAPACITY];
-char go_text[LINE_CAPACITY];
 
 namespace {
 
