@@ -261,3 +261,28 @@ Transcript Run_transcript(const std::string& input, int timeout_ms,
   result.status = engine.wait_exit(Remaining(deadline) + 1000);
   return result;
 }
+
+std::string Cp1251(const std::string& utf8) {
+  std::string bytes;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      bytes += static_cast<char>(c);
+      continue;
+    }
+    unsigned code = 0;
+    if ((c & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
+      code = (c & 0x1Fu) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+      ++i;
+    }
+    if (code >= 0x410 && code <= 0x44F)
+      bytes += static_cast<char>(0xC0 + (code - 0x410));
+    else if (code == 0x401)
+      bytes += static_cast<char>(0xA8);
+    else if (code == 0x451)
+      bytes += static_cast<char>(0xB8);
+    else
+      bytes += '?';
+  }
+  return bytes;
+}

@@ -128,3 +128,8 @@ Transcript Run_transcript(const std::string& input, int timeout_ms = 10000,
 
 // Milliseconds since an arbitrary fixed point (steady clock), for timing tests.
 long long Now_ms();
+
+// The engine's Russian texts are CP1251 bytes; tests write them in UTF-8 and
+// convert. Handles ASCII and the Cyrillic letters (with Ё/ё); anything else
+// becomes '?'.
+std::string Cp1251(const std::string& utf8);
