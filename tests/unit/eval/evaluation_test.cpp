@@ -1,0 +1,168 @@
+#include "eval/evaluation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "eval/parameters.h"
+#include "uci/uci.h"
+
+namespace {
+
+// Groups of weights; a case switches on only the groups it is about, so that
+// each expected value follows from one term.
+enum Terms : unsigned {
+  SHELTER = 1,        // BONUS_SHIELD and both castling bonuses
+  KING_END = 2,       // king_center_end
+  PAWN_TABLES = 4,    // pawn_advance_middle and pawn_advance_end
+  PASSED = 8,         // PERSPECTIVE_PAWNN
+  DOUBLED = 16,       // BONUS_PAWNN
+  MOBILITY = 32,      // Z
+  KNIGHT_TABLE = 64,  // knight_center
+  ATTACK = 128,       // ATAK_KING
+  ALL = 255,
+};
+
+void Use_terms(unsigned terms) {
+  Eval_parameters_default();
+  T_Eval_parameters& p = eval_parameters;
+  if (!(terms & SHELTER)) p.BONUS_SHIELD = p.BONUS_CASTLING_O_O = p.BONUS_CASTLING_O_O_O = 0;
+  if (!(terms & KING_END)) std::memset(p.king_center_end, 0, sizeof p.king_center_end);
+  if (!(terms & PAWN_TABLES)) {
+    std::memset(p.pawn_advance_middle, 0, sizeof p.pawn_advance_middle);
+    std::memset(p.pawn_advance_end, 0, sizeof p.pawn_advance_end);
+  }
+  if (!(terms & PASSED)) p.PERSPECTIVE_PAWNN = 0;
+  if (!(terms & DOUBLED)) p.BONUS_PAWNN = 0;
+  if (!(terms & MOBILITY)) p.Z = 0;
+  if (!(terms & KNIGHT_TABLE)) std::memset(p.knight_center, 0, sizeof p.knight_center);
+  if (!(terms & ATTACK)) p.ATAK_KING = 0;
+}
+
+int Evaluate(const char* fen) {
+  T_Bitboard position;
+  std::memset(&position, 0, sizeof position);
+  Fen_to_bitboard(&position, (std::string("fen ") + fen).c_str());
+  return Evaluation(&position);
+}
+
+struct Case {
+  const char* what;
+  unsigned terms;
+  const char* fen;
+  int expected;
+};
+
+void Check(const Case* cases, int count) {
+  for (int i = 0; i < count; ++i) {
+    Use_terms(cases[i].terms);
+    EXPECT_EQ(Evaluate(cases[i].fen), cases[i].expected) << cases[i].what << ": " << cases[i].fen;
+  }
+}
+
+// In these positions the opponent's queen and rooks keep the king out of the
+// endgame manner, while the other king is scored as in the endgame.
+TEST(Evaluation, KingShelterAndCastling) {
+  const Case cases[] = {
+      {"castled short, full shelter", SHELTER, "r2qk2r/8/8/8/8/8/5PPP/5RK1 w - - 0 1", 30},
+      {"one shelter pawn advanced", SHELTER, "r2qk2r/8/8/8/8/7P/5PP1/5RK1 w - - 0 1", 10},
+      {"rook not on f1", SHELTER, "r2qk2r/8/8/8/8/8/5PPP/4R1K1 w - - 0 1", 0},
+      {"h1 king: third square wraps to a3", SHELTER, "r2qk2r/8/8/8/8/8/6PP/7K w - - 0 1", -20},
+      {"h1 king, a3 covered", SHELTER, "r2qk2r/8/8/8/8/P7/6PP/7K w - - 0 1", 0},
+      {"enemy pawn does not shelter", SHELTER, "r2qk2r/8/8/8/8/8/5PpP/6K1 w - - 0 1", -20},
+      {"own knight shelters", SHELTER, "r2qk2r/8/8/8/8/8/5PNP/6K1 w - - 0 1", 0},
+      {"black castled short", SHELTER, "5rk1/5ppp/8/8/8/8/8/R2QK2R w - - 0 1", -30},
+      {"black castled long", SHELTER, "2kr4/1ppp4/8/8/8/8/8/R2QK2R w - - 0 1", -30},
+      {"white castled long", SHELTER, "r2qk2r/8/8/8/8/8/1PPP4/2KR4 w - - 0 1", 30},
+      {"h8 king: a8 is a shelter square", SHELTER, "7k/6pp/8/8/8/8/8/R2QK2R w - - 0 1", 20},
+      {"white king on rank 8: off-board squares are empty", SHELTER, "K6R/8/8/7k/8/8/8/r2q3r w - - 0 1", -40},
+      {"black king on rank 1: off-board squares are empty", SHELTER, "R2QK2R/8/8/8/8/8/8/7k w - - 0 1", 60},
+      {"black king h1 with a1 covered", SHELTER, "R2QK2R/8/8/8/8/8/8/n6k w - - 0 1", 40},
+      {"no white king: black king alone scored", SHELTER | ATTACK, "r2qk2r/8/8/8/8/8/8/3q4 w - - 0 1", 0},
+      {"no black king", SHELTER | ATTACK, "rr1q4/8/8/5N2/8/8/5PPP/5RK1 w - - 0 1", 30},
+  };
+  Check(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(Evaluation, EndgameSwitchAtRubikon) {
+  // Black's rooks and bishop are worth exactly 1600.
+  Use_terms(SHELTER | KING_END);
+  EXPECT_EQ(Evaluate("r1b1k2r/8/8/8/4K3/8/8/8 w - - 0 1"), 10);  // centralised king
+  eval_parameters.rubikon = 1599;
+  EXPECT_EQ(Evaluate("r1b1k2r/8/8/8/4K3/8/8/8 w - - 0 1"), -60);  // d5, e5, f5 uncovered
+  // Each side switches on the other side's material: Black's king is in the
+  // endgame manner (White has 600), White's is not (Black has 2300).
+  Use_terms(SHELTER | KING_END);
+  EXPECT_EQ(Evaluate("r2q3r/8/8/8/3k4/8/8/R3K3 w - - 0 1"), -60 - 10);
+}
+
+TEST(Evaluation, PawnStructure) {
+  const Case cases[] = {
+      {"free pawn e5", PAWN_TABLES | PASSED, "4k3/8/8/4P3/8/8/8/4K3 w - - 0 1", 70},
+      {"free black pawn e4", PAWN_TABLES | PASSED, "4k3/8/8/8/4p3/8/8/4K3 w - - 0 1", -70},
+      {"free rook's pawn a5", PAWN_TABLES | PASSED, "4k3/8/8/P7/8/8/8/4K3 w - - 0 1", 30},
+      {"blocked on its file (black e6: -5)", PAWN_TABLES | PASSED, "4k3/8/4p3/4P3/8/8/8/4K3 w - - 0 1", 15},
+      {"free on own and f-file", PAWN_TABLES | PASSED, "4k3/3p4/8/4P3/8/8/8/R2QK2R w - - 0 1", 30},
+      {"free on own file only", PAWN_TABLES | PASSED, "4k3/3p1p2/8/4P3/8/8/8/R2QK2R w - - 0 1", 25},
+      {"pawn behind does not block (black d4: -10)", PAWN_TABLES | PASSED, "4k3/8/8/4P3/3p4/8/8/R2QK2R w - - 0 1", 60},
+      {"end table: white e7", PAWN_TABLES | PASSED, "4k3/4P3/8/8/8/8/8/4K3 w - - 0 1", 250},
+      {"end table mirrored: black e2", PAWN_TABLES | PASSED, "4k3/8/8/8/8/8/4p3/4K3 w - - 0 1", -250},
+      {"middle table: black e5", PAWN_TABLES, "4k3/8/8/4p3/8/8/8/R2QK2R w - - 0 1", -10},
+      {"middle table: black f6", PAWN_TABLES, "4k3/8/5p2/8/8/8/8/R2QK2R w - - 0 1", -5},
+      {"middle table same index: black f3", PAWN_TABLES, "4k3/8/8/8/8/5p2/8/R2QK2R w - - 0 1", 3},
+      {"doubled: 3 on a, 2 on c, black 2 on h", DOUBLED, "4k3/7p/7p/P7/P1P5/P1P5/8/4K3 w - - 0 1", -20},
+  };
+  Check(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(Evaluation, MobilityAndKnights) {
+  const Case cases[] = {
+      {"white pieces of the start position", MOBILITY, "4k3/8/8/8/8/8/PPPPPPPP/RNBQKBNR w - - 0 1", 12},
+      {"black pieces of the start position", MOBILITY, "rnbqkbnr/pppppppp/8/8/8/8/8/4K3 w - - 0 1", -12},
+      {"rook e1 on an open file (7), knight g1 (3)", MOBILITY, "7k/8/8/8/8/8/8/3KR1N1 w - - 0 1", 7 + 3},
+      {"rook behind own pawn", MOBILITY, "7k/8/8/8/8/8/P7/R6K w - - 0 1", 1},
+      {"rook between two blockers", MOBILITY, "7k/8/4p3/8/4R3/8/4P3/7K w - - 0 1", 4},
+      {"bishop d4, blockers included", MOBILITY, "7k/8/8/8/3B4/8/8/K7 w - - 0 1", 13},
+      {"queen worth 0 with Z = 1", MOBILITY, "7k/8/8/8/3Q4/8/8/K7 w - - 0 1", 0},
+      {"knight a1", MOBILITY | KNIGHT_TABLE, "7k/8/8/8/8/8/8/N6K w - - 0 1", 2},
+      {"knight d4", MOBILITY | KNIGHT_TABLE, "7k/8/8/8/3N4/8/8/7K w - - 0 1", 16},
+      {"black knight d5, same table index", MOBILITY | KNIGHT_TABLE, "7k/8/8/3n4/8/8/8/7K w - - 0 1", -16},
+  };
+  Check(cases, sizeof cases / sizeof cases[0]);
+
+  // The queen's weight is Z / 2, truncated toward zero.
+  const int z_values[] = {2, 3, -1, -3};
+  const int expected[] = {27, 27, 0, -27};
+  for (int i = 0; i < 4; ++i) {
+    Use_terms(MOBILITY);
+    eval_parameters.Z = z_values[i];
+    EXPECT_EQ(Evaluate("7k/8/8/8/3Q4/8/8/K7 w - - 0 1"), expected[i]) << "Z = " << z_values[i];
+  }
+}
+
+TEST(Evaluation, KingAttack) {
+  const Case cases[] = {
+      {"knight f5 on the g8 king", ATTACK, "6k1/8/8/5N2/8/8/8/K7 w - - 0 1", 3},
+      {"black knight f4 on the g1 king", ATTACK, "k7/8/8/8/5n2/8/8/6K1 w - - 0 1", -3},
+      {"rook behind own pawn does not reach", ATTACK, "6k1/8/8/8/8/8/6P1/K5R1 w - - 0 1", 0},
+      {"rook on the open g-file", ATTACK, "6k1/8/8/8/8/8/8/K5R1 w - - 0 1", 3},
+      {"rook's rank is not looked at", ATTACK, "7k/R7/8/8/8/8/8/K7 w - - 0 1", 0},
+      {"a piece counts once", ATTACK, "6k1/8/6Q1/8/8/8/8/K7 w - - 0 1", 3},
+      {"both sides attack", ATTACK, "6k1/8/8/5N2/5n2/8/8/6K1 w - - 0 1", 0},
+  };
+  Check(cases, sizeof cases / sizeof cases[0]);
+}
+
+TEST(Evaluation, WholeScoreWithDefaults) {
+  const Case cases[] = {
+      {"start position", ALL, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 0},
+      {"mirrored pawn endings cancel", ALL, "7k/6pp/8/8/8/8/PP6/K7 w - - 0 1", 0},
+      // King +30; rook f1 mobility +1; black rooks -7 and -6; the h8 rook
+      // reaches h2 next to the white king: -3.
+      {"castled king against queen and rooks", ALL, "r2qk2r/8/8/8/8/8/5PPP/5RK1 w - - 0 1", 15},
+  };
+  Check(cases, sizeof cases / sizeof cases[0]);
+}
+
+}  // namespace
