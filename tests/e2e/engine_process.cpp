@@ -249,10 +249,10 @@ void Engine_process::kill_now() {
   status_ = done == pid_ ? Decode_status(raw) : STATUS_NOT_STARTED;
 }
 
-Transcript Run_transcript(const std::string& input, int timeout_ms,
-                          const std::vector<std::pair<std::string, std::string>>& files, bool keep_input_open) {
+Transcript Run_program_transcript(const std::string& program, const std::string& input, int timeout_ms,
+                                  const std::vector<std::pair<std::string, std::string>>& files, bool keep_input_open) {
   long long deadline = Now_ms() + timeout_ms;
-  Engine_process engine;
+  Engine_process engine(program);
   for (const auto& file : files) engine.write_file(file.first, file.second);
   engine.send(input);
   if (!keep_input_open) engine.close_input();

@@ -4,7 +4,7 @@
 //
 // Typical use:
 //
-//   Engine_process engine;                       // started in its own temp dir
+//   Engine_process engine;                       // ENGINE_PATH, in its own temp dir
 //   engine.send_line("uci");
 //   std::string line;
 //   ASSERT_TRUE(engine.read_until_prefix("uciok", 5000, &line));
@@ -29,10 +29,6 @@
 #include <string>
 #include <vector>
 
-#ifndef ENGINE_PATH
-#error "ENGINE_PATH must name the engine binary"
-#endif
-
 // Exit statuses reported by wait_exit besides the program's own 0..255.
 constexpr int STATUS_TIMED_OUT = -1;     // still running at the deadline; it was then killed
 constexpr int STATUS_NOT_STARTED = -2;   // the temp dir, the pipes, fork or exec failed
@@ -45,7 +41,11 @@ class Engine_process {
   // the given arguments and that directory as its working directory. Files the
   // program should find there can be written with write_file before the first
   // command, since the engine reads files only when commanded to.
-  explicit Engine_process(const std::string& program = ENGINE_PATH, const std::vector<std::string>& arguments = {});
+  explicit Engine_process(const std::string& program, const std::vector<std::string>& arguments = {});
+#ifdef ENGINE_PATH
+  // The engine binary of this build.
+  Engine_process() : Engine_process(ENGINE_PATH) {}
+#endif
   ~Engine_process();
 
   Engine_process(const Engine_process&) = delete;
@@ -118,13 +118,22 @@ struct Transcript {
   int status;          // as Engine_process::wait_exit reports it
 };
 
-// Starts the engine in a fresh directory, writes files into it first (pairs
-// of name and contents), sends input, closes the input unless keep_input_open
-// (then the engine must end by itself, e.g. at "quit"), and collects output
-// and exit status, killing the engine after timeout_ms.
-Transcript Run_transcript(const std::string& input, int timeout_ms = 10000,
-                          const std::vector<std::pair<std::string, std::string>>& files = {},
-                          bool keep_input_open = false);
+// Starts program in a fresh directory, writes files into it first (pairs of
+// name and contents), sends input, closes the input unless keep_input_open
+// (then the program must end by itself, e.g. at "quit"), and collects output
+// and exit status, killing the program after timeout_ms.
+Transcript Run_program_transcript(const std::string& program, const std::string& input, int timeout_ms = 10000,
+                                  const std::vector<std::pair<std::string, std::string>>& files = {},
+                                  bool keep_input_open = false);
+
+#ifdef ENGINE_PATH
+// The same for the engine binary of this build.
+inline Transcript Run_transcript(const std::string& input, int timeout_ms = 10000,
+                                 const std::vector<std::pair<std::string, std::string>>& files = {},
+                                 bool keep_input_open = false) {
+  return Run_program_transcript(ENGINE_PATH, input, timeout_ms, files, keep_input_open);
+}
+#endif
 
 // Milliseconds since an arbitrary fixed point (steady clock), for timing tests.
 long long Now_ms();
