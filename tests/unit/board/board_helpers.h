@@ -1,0 +1,52 @@
+// Small helpers shared by the board tests: set-up from FEN and readable moves.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "board/bitboard.h"
+#include "board/move.h"
+#include "board/movegen.h"
+#include "uci/uci.h"
+
+inline T_Bitboard From_fen(const std::string& fen) {
+  T_Bitboard position{};
+  Fen_to_bitboard(&position, ("fen " + fen).c_str());
+  return position;
+}
+
+inline std::string Square_name(int s) { return {static_cast<char>('a' + s % 8), static_cast<char>('1' + s / 8)}; }
+
+// "e2e4", with the promotion letter for promotions.
+inline std::string Move_name(int32_t move) {
+  std::string text = Square_name(Move_from(move)) + Square_name(Move_to(move));
+  if (Kind_is_promotion(Move_kind(move))) text += "??nbrq"[Kind_promotion_piece(Move_kind(move))];
+  return text;
+}
+
+inline std::vector<std::string> Names_of(const T_List_moves& list, int begin, int end) {
+  std::vector<std::string> names;
+  for (int i = begin; i < end; ++i) names.push_back(Move_name(list.move[i]));
+  return names;
+}
+
+// Captures then quiet moves of the given side, as the search builds its lists.
+inline T_List_moves All_moves(const T_Bitboard& position, bool white) {
+  T_List_moves list{};
+  if (white) {
+    Generator_captures_white(&list, &position);
+    Generator_move_white(&position, &list);
+  } else {
+    Generator_captures_black(&list, &position);
+    Generator_move_black(&position, &list);
+  }
+  return list;
+}
+
+inline T_List_moves Captures_only(const T_Bitboard& position, bool white) {
+  T_List_moves list{};
+  if (white)
+    Generator_captures_white(&list, &position);
+  else
+    Generator_captures_black(&list, &position);
+  return list;
+}
