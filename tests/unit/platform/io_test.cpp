@@ -70,15 +70,6 @@ TEST(Clock, CountsWallTimeNotProcessorTime) {
   EXPECT_LT(elapsed, 5000);
 }
 
-TEST(Clock, NeverGoesBack) {
-  int32_t last = Clock_ms();
-  for (int i = 0; i < 100000; ++i) {
-    int32_t now = Clock_ms();
-    ASSERT_GE(now, last);
-    last = now;
-  }
-}
-
 [[noreturn]] void Exit_plus_40(int status) { _exit(status + 40); }
 
 TEST(EngineExitDeathTest, EndsTheProcessWithTheStatus) {
