@@ -97,7 +97,8 @@ TEST_F(MakeUnmake, PerftWalksRestoreEveryFieldKeyAndMaterial) {
       "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
       "r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1",
       "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
-      "r3k2r/1P4P1/8/2pP4/8/8/1p4p1/R3K2R w KQkq c6 0 1",  // promotions, castling, en passant
+      "r3k2r/1P6/8/2pP4/8/8/8/R3K2R w KQkq c6 0 1",  // promotions, castling, en passant
+      "r3k2r/8/8/8/2Pp4/8/1p6/R3K2R b KQkq c3 0 1",
   };
   for (const char* fen : fens) {
     T_Bitboard p = Ready(fen);
