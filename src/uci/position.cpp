@@ -215,7 +215,8 @@ void Move_from_text(T_Bitboard* position, char from_file, char from_rank, char t
       offset = -1;
       break;
   }
-  if (offset < 0 || (promotion != '\0' && !Kind_is_promotion(Move_kind(list.move[index])))) {
+  if (offset < 0 || index + offset >= list.end_list ||
+      (promotion != '\0' && !Kind_is_promotion(Move_kind(list.move[index])))) {
     Warn_moves();
     return;
   }
