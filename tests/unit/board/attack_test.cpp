@@ -42,8 +42,9 @@ TEST(KingAttack, EdgeSquaresAndMissingKings) {
   // Kings on the ranks where no pawn test is made, with pawns next to them.
   EXPECT_EQ(White_check("1p2K3/8/8/8/8/8/8/7k w - - 0 1"), 0);
   EXPECT_EQ(Black_check("k7/8/8/8/8/8/8/1P2k3 b - - 0 1"), 0);
-  EXPECT_EQ(Black_check("K7/8/8/8/8/8/1k6/P1P5 b - - 0 1"), 0);  // Black king on b2: squares a1 and c1 are not looked at
-  EXPECT_EQ(White_check("7k/8/8/8/8/8/8/8 w - - 0 1"), 0);      // no White king at all
+  EXPECT_EQ(Black_check("K7/8/8/8/8/8/1k6/P1P5 b - - 0 1"),
+            0);                                             // Black king on b2: squares a1 and c1 are not looked at
+  EXPECT_EQ(White_check("7k/8/8/8/8/8/8/8 w - - 0 1"), 0);  // no White king at all
   EXPECT_EQ(Black_check("8/8/8/8/8/8/8/Q3K3 b - - 0 1"), 0);
   EXPECT_EQ(White_check("7k/8/8/8/8/8/7p/6K1 w - - 0 1"), 1);
   EXPECT_EQ(White_check("7k/8/8/8/8/8/p7/7K w - - 0 1"), 0);

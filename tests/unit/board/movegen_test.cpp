@@ -144,58 +144,45 @@ TEST_F(Generator, CastlingOrderKeysAndConditions) {
   EXPECT_EQ(both.move[8], Move_word(PIECE_KING, 4, 6, KIND_O_O, 0));
   EXPECT_EQ(both.sort[8], 4);
 
-  const T_List_moves black = All_moves(From_fen("r3k2r/8/8/8/8/8/8/4K3 b kq - 0 1"), false);
-  EXPECT_EQ(Names_of(black, 5, 7), (Names{"e8c8", "e8g8"}));
-  auto castles = [](const T_List_moves& list) {
-    int n = 0;
+  // The castling moves generated for the side to move, by name.
+  auto castles = [](const char* fen) {
+    const T_Bitboard p = From_fen(fen);
+    const T_List_moves list = All_moves(p, p.colour_move);
+    std::string names;
     for (int i = 0; i < list.end_list; ++i)
-      n += Move_kind(list.move[i]) == KIND_O_O_O || Move_kind(list.move[i]) == KIND_O_O;
-    return n;
+      if (Move_kind(list.move[i]) == KIND_O_O_O || Move_kind(list.move[i]) == KIND_O_O)
+        names += Move_name(list.move[i]) + " ";
+    return names;
   };
-
-  auto has = [](const T_List_moves& list, const std::string& name) {
-    for (int i = 0; i < list.end_list; ++i)
-      if (Move_name(list.move[i]) == name) return true;
-    return false;
-  };
-  EXPECT_FALSE(has(All_moves(From_fen("4k3/8/8/8/2b5/8/8/4K2R w K - 0 1"), true), "e1g1"));    // f1 attacked
-  EXPECT_TRUE(has(All_moves(From_fen("1r2k3/8/8/8/8/8/8/R3K3 w Q - 0 1"), true), "e1c1"));     // b1 may be attacked
-  EXPECT_FALSE(has(All_moves(From_fen("4k3/4r3/8/8/8/8/8/R3K2R w KQ - 0 1"), true), "e1c1"));  // in check
-  EXPECT_FALSE(has(All_moves(From_fen("4k3/4r3/8/8/8/8/8/R3K2R w KQ - 0 1"), true), "e1g1"));
-  EXPECT_FALSE(has(All_moves(From_fen("r3k2r/8/8/2B5/8/8/8/4K3 b kq - 0 1"), false), "e8g8"));  // f8 attacked
-  EXPECT_TRUE(has(All_moves(From_fen("r3k2r/8/8/2B5/8/8/8/4K3 b kq - 0 1"), false), "e8c8"));
-  EXPECT_FALSE(has(All_moves(From_fen("rn2k3/8/8/8/8/8/8/4K3 b q - 0 1"), false), "e8c8"));  // b8 occupied
-
-  // Rights claimed by a set-up position without the king or rook in place.
-  EXPECT_EQ(castles(All_moves(From_fen("4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1"), true)), 0);
-  EXPECT_EQ(castles(All_moves(From_fen("4k3/8/8/8/8/8/8/R2K3R w KQ - 0 1"), true)), 0);
-  EXPECT_EQ(castles(All_moves(From_fen("r2k3r/8/8/8/8/8/8/4K3 b kq - 0 1"), false)), 0);
-  EXPECT_FALSE(has(All_moves(From_fen("4k3/8/8/8/8/8/8/4K2r w K - 0 1"), true), "e1g1"));
-  EXPECT_FALSE(has(All_moves(From_fen("4k2R/8/8/8/8/8/8/4K3 b k - 0 1"), false), "e8g8"));
+  EXPECT_EQ(castles("r3k2r/8/8/8/8/8/8/4K3 b kq - 0 1"), "e8c8 e8g8 ");
+  EXPECT_EQ(castles("4k3/8/8/8/2b5/8/8/R3K2R w KQ - 0 1"), "e1c1 ");  // f1 attacked
+  EXPECT_EQ(castles("1r2k3/8/8/8/8/8/8/R3K3 w Q - 0 1"), "e1c1 ");    // b1 need only be empty
+  EXPECT_EQ(castles("4k3/4r3/8/8/8/8/8/R3K2R w KQ - 0 1"), "");       // in check
+  EXPECT_EQ(castles("r3k2r/8/8/2B5/8/8/8/4K3 b kq - 0 1"), "e8c8 ");  // f8 attacked
+  EXPECT_EQ(castles("rn2k2r/8/8/8/8/8/8/4K3 b kq - 0 1"), "e8g8 ");   // b8 occupied
+  // Rights claimed by a set-up position without the king or the rook in place.
+  EXPECT_EQ(castles("4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1"), "");
+  EXPECT_EQ(castles("4k3/8/8/8/8/8/8/R2K3R w KQ - 0 1"), "");
+  EXPECT_EQ(castles("4k3/8/8/8/8/8/8/4K2r w K - 0 1"), "");
+  EXPECT_EQ(castles("r2k3r/8/8/8/8/8/8/4K3 b kq - 0 1"), "");
 }
 
 TEST(CastlingAttack, ReturnsTheAttackerCodeOrZero) {
-  auto white_at = [](const char* fen, int square) {
-    const T_Bitboard position = From_fen(fen);
-    return White_castling_attacked(&position, square);
+  auto attacked = [](const char* fen, int square) {
+    const T_Bitboard p = From_fen(fen);
+    return p.colour_move ? White_castling_attacked(&p, square) : Black_castling_attacked(&p, square);
   };
-  EXPECT_EQ(white_at("3qk3/8/8/8/8/8/8/4K3 w - - 0 1", 3), 5);  // along the file
-  EXPECT_EQ(white_at("4k3/8/8/8/8/8/8/r3K3 w - - 0 1", 2), 4);  // along the rank, westward
-  EXPECT_EQ(white_at("4k3/8/8/6b1/8/8/8/4K3 w - - 0 1", 2), 3);
-  EXPECT_EQ(white_at("4k3/8/8/8/8/4n3/8/4K3 w - - 0 1", 3), 2);
-  EXPECT_EQ(white_at("8/8/8/8/8/8/3k4/4K3 w - - 0 1", 3), 6);
-  EXPECT_EQ(white_at("4k3/8/8/8/8/8/4p3/4K3 w - - 0 1", 3), 1);
-  EXPECT_EQ(white_at("3qk3/8/8/8/8/8/3P4/4K3 w - - 0 1", 3), 0);  // own piece shields
-  EXPECT_EQ(white_at("4k3/8/8/8/8/8/8/4K3 w - - 0 1", 6), 0);
-
-  auto black_at = [](const char* fen, int square) {
-    const T_Bitboard position = From_fen(fen);
-    return Black_castling_attacked(&position, square);
-  };
-  EXPECT_EQ(black_at("4k3/8/8/8/8/8/8/3QK3 b - - 0 1", 59), 5);
-  EXPECT_EQ(black_at("4k3/4P3/8/8/8/8/8/4K3 b - - 0 1", 59), 1);
-  EXPECT_EQ(black_at("4k2R/8/8/8/8/8/8/4K3 b - - 0 1", 61), 4);  // eastward
-  EXPECT_EQ(black_at("4k3/8/8/8/8/8/8/4K3 b - - 0 1", 61), 0);
+  EXPECT_EQ(attacked("3qk3/8/8/8/8/8/8/4K3 w - - 0 1", 3), 5);
+  EXPECT_EQ(attacked("4k3/8/8/8/8/8/8/r3K3 w - - 0 1", 2), 4);  // westward along the rank
+  EXPECT_EQ(attacked("4k3/8/8/6b1/8/8/8/4K3 w - - 0 1", 2), 3);
+  EXPECT_EQ(attacked("4k3/8/8/8/8/4n3/8/4K3 w - - 0 1", 3), 2);
+  EXPECT_EQ(attacked("8/8/8/8/8/8/3k4/4K3 w - - 0 1", 3), 6);
+  EXPECT_EQ(attacked("4k3/8/8/8/8/8/4p3/4K3 w - - 0 1", 3), 1);
+  EXPECT_EQ(attacked("3qk3/8/8/8/8/8/3P4/4K3 w - - 0 1", 3), 0);  // own piece shields
+  EXPECT_EQ(attacked("4k3/8/8/8/8/8/8/3QK3 b - - 0 1", 59), 5);
+  EXPECT_EQ(attacked("4k3/4P3/8/8/8/8/8/4K3 b - - 0 1", 59), 1);
+  EXPECT_EQ(attacked("4k2R/8/8/8/8/8/8/4K3 b - - 0 1", 61), 4);  // eastward
+  EXPECT_EQ(attacked("4k3/8/8/8/8/8/8/4K3 b - - 0 1", 61), 0);
 }
 
 TEST_F(Generator, BogusBoardsStayInsideTheBoardAndTheList) {

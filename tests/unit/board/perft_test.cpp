@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
-#include <string>
 
 #include "board_helpers.h"
 #include "eval/parameters.h"
@@ -57,31 +54,6 @@ TEST(Perft, DivideSplitsTheTotalByLegalRootMove) {
   EXPECT_EQ(Perft_count(&mate, 1), 0u);
   T_Bitboard stalemate = From_fen("7k/5Q2/8/8/8/8/8/6K1 b - - 0 1");
   EXPECT_EQ(Perft_count(&stalemate, 1), 0u);
-}
-
-// Every line of the published file, to depth 3 (the full depths are left to
-// tools/perft_check.sh).
-TEST(Perft, SharedFileToDepthThree) {
-  std::ifstream in(SHARED_DIR "/perft.epd");
-  if (!in) GTEST_SKIP() << "no " SHARED_DIR "/perft.epd";
-  Eval_parameters_default();
-  std::string line;
-  int checked = 0;
-  while (std::getline(in, line)) {
-    const size_t cut = line.find(" ;");
-    if (cut == std::string::npos) continue;
-    T_Bitboard p = From_fen(line.substr(0, cut));
-    std::istringstream fields(line.substr(cut));
-    std::string label;
-    uint64_t expected;
-    while (fields >> label >> expected) {
-      const int depth = std::stoi(label.substr(2));
-      if (depth > 3) continue;
-      EXPECT_EQ(Perft_count(&p, depth), expected) << line << " depth " << depth;
-      ++checked;
-    }
-  }
-  EXPECT_GE(checked, 21);
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "../board/board_helpers.h"
-#include "board/makemove.h"
 
 namespace {
 
@@ -53,37 +52,6 @@ TEST_F(Zobrist, MoveUpdateIsItsOwnInverse) {
   EXPECT_EQ(start.hash_key, 0x61C4B9272434CE94ull);
   Hash_key_move(1, &list, 0, &start);
   EXPECT_EQ(start.hash_key, 0xB5373EA627A9F94Cull);
-
-  list.move[0] = Move_word(PIECE_PAWN, 12, 28, 7, 0);  // no such kind: nothing changes
-  Hash_key_move(1, &list, 0, &start);
-  EXPECT_EQ(start.hash_key, 0xB5373EA627A9F94Cull);
-}
-
-TEST_F(Zobrist, EveryMoveKindMatchesTheKeyFromScratch) {
-  // One position per side holding castling both ways, en passant, promotions
-  // with and without capture, and ordinary captures.
-  const char* fens[] = {"r3k2r/1P6/8/2pP4/8/8/8/R3K2R w KQkq c6 0 1", "r3k2r/8/8/8/2Pp4/8/1p6/R3K2R b KQkq c3 0 1"};
-  for (const char* fen : fens) {
-    T_Bitboard p = From_fen(fen);
-    Start_hash_key(&p);
-    const bool white = p.colour_move;
-    const T_List_moves list = All_moves(p, white);
-    bool seen[26] = {};
-    for (int i = 0; i < list.end_list; ++i) {
-      T_Bitboard q = p;
-      T_Undo undo;
-      if (white)
-        Make_move_white(i, &q, &undo, &list);
-      else
-        Make_move_black(i, &q, &undo, &list);
-      Hash_key_move(white ? 1 : 0, &list, i, &q);
-      const uint64_t incremental = q.hash_key;
-      Start_hash_key(&q);
-      EXPECT_EQ(incremental, q.hash_key) << fen << " " << Move_name(list.move[i]);
-      seen[Move_kind(list.move[i])] = true;
-    }
-    for (int kind : {1, 2, 3, 4, 5, 12, 13, 14, 15, 22, 23, 24, 25}) EXPECT_TRUE(seen[kind]) << fen << " kind " << kind;
-  }
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "../board/board_helpers.h"
+#include "board/diagnostics.h"
 #include "board/tables.h"
 #include "eval/parameters.h"
 #include "platform/io.h"
@@ -19,29 +19,21 @@ struct Outcome {
   std::string output;
 };
 
-// Runs a "position" line on a record that starts out filled with junk, so
-// that every field the command must set is seen to be set.
+// Runs a "position" line on an empty record, catching what it prints.
 Outcome Position(const std::string& line) {
   Outcome o;
-  std::memset(&o.position, 0x5A, sizeof o.position);
-  o.position.colour_move = false;
+  o.position = T_Bitboard{};
   testing::internal::CaptureStdout();
   Position_command(line.c_str(), &o.position);
   o.output = testing::internal::GetCapturedStdout();
   return o;
 }
 
-bool Same_board(const T_Bitboard& a, const T_Bitboard& b) {
-  if (a.all_piece != b.all_piece || a.all_white_piece != b.all_white_piece || a.all_black_piece != b.all_black_piece)
-    return false;
-  for (int t = 0; t < 7; ++t)
-    if (a.white_piece[t] != b.white_piece[t] || a.black_piece[t] != b.black_piece[t]) return false;
-  for (int s = 0; s < 64; ++s)
-    if (a.white_name_from_coord[s] != b.white_name_from_coord[s] ||
-        a.black_name_from_coord[s] != b.black_name_from_coord[s])
-      return false;
-  return a.colour_move == b.colour_move && a.castling_K == b.castling_K && a.castling_Q == b.castling_Q &&
-         a.castling_k == b.castling_k && a.castling_q == b.castling_q && a.taking_passage_yes == b.taking_passage_yes;
+// Field-by-field comparison through the board's own consistency test.
+std::string Differences(const T_Bitboard& a, const T_Bitboard& b) {
+  testing::internal::CaptureStdout();
+  Test_bitboard(&a, &b);
+  return testing::internal::GetCapturedStdout();
 }
 
 class PositionCommand : public ::testing::Test {
@@ -50,18 +42,18 @@ class PositionCommand : public ::testing::Test {
 };
 
 TEST_F(PositionCommand, StartPositionWithoutFen) {
-  for (const char* line : {"position startpos", "position startpos ", "position whatever"}) {
-    const T_Bitboard& p = Position(line).position;
-    EXPECT_EQ(p.all_white_piece, 0xFFFFull) << line;
-    EXPECT_EQ(p.all_black_piece, 0xFFFF000000000000ull);
-    EXPECT_EQ(p.all_piece, 0xFFFF00000000FFFFull);
-    EXPECT_EQ(p.white_piece[0], 0u);
-    EXPECT_EQ(p.white_name_from_coord[4], PIECE_KING);
-    EXPECT_EQ(p.black_name_from_coord[59], PIECE_QUEEN);
-    EXPECT_EQ(p.white_name_from_coord[40], 0);
-    EXPECT_TRUE(p.colour_move && p.castling_K && p.castling_Q && p.castling_k && p.castling_q);
-    EXPECT_FALSE(p.taking_passage_yes);
-  }
+  const T_Bitboard p = Position("position startpos").position;
+  EXPECT_EQ(p.all_white_piece, 0xFFFFull);
+  EXPECT_EQ(p.all_black_piece, 0xFFFF000000000000ull);
+  EXPECT_EQ(p.all_piece, 0xFFFF00000000FFFFull);
+  EXPECT_EQ(p.white_piece[PIECE_KING], one_bit[4]);
+  EXPECT_EQ(p.black_piece[PIECE_PAWN], 0x00FF000000000000ull);
+  EXPECT_EQ(p.white_name_from_coord[4], PIECE_KING);
+  EXPECT_EQ(p.black_name_from_coord[59], PIECE_QUEEN);
+  EXPECT_TRUE(p.colour_move && p.castling_K && p.castling_Q && p.castling_k && p.castling_q);
+  EXPECT_FALSE(p.taking_passage_yes);
+  for (const char* line : {"position startpos ", "position whatever", "position x fen"})
+    EXPECT_EQ(Differences(Position(line).position, p), "") << line;
 }
 
 TEST_F(PositionCommand, FenFields) {
@@ -124,14 +116,14 @@ TEST_F(PositionCommand, ReplaysMovesAndToggleSide) {
   const Outcome o = Position("position startpos moves e2e4 e7e5");
   EXPECT_EQ(o.output, "");
   const T_Bitboard expected = From_fen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2");
-  EXPECT_TRUE(Same_board(o.position, expected));
+  EXPECT_EQ(Differences(o.position, expected), "");
   EXPECT_EQ(o.position.taking_passage_x, 4);
   EXPECT_EQ(o.position.taking_passage_y, 5);
 
   // Blanks between and after the moves; castling given as the king's move.
   const Outcome c = Position("position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1 moves e1g1   e8c8 ");
   EXPECT_EQ(c.output, "");
-  EXPECT_TRUE(Same_board(c.position, From_fen("2kr3r/8/8/8/8/8/8/R4RK1 w - - 0 1")));
+  EXPECT_EQ(Differences(c.position, From_fen("2kr3r/8/8/8/8/8/8/R4RK1 w - - 0 1")), "");
 }
 
 TEST_F(PositionCommand, PromotionLetters) {
@@ -159,7 +151,7 @@ TEST_F(PositionCommand, BadMoveTextsWarnAndChangeNothing) {
         "position startpos moves e2e4q", "position startpos moves e2e"}) {
     const Outcome o = Position(line);
     EXPECT_EQ(o.output, "WARNING ! moves error\n") << line;
-    EXPECT_TRUE(Same_board(o.position, start)) << line;
+    EXPECT_EQ(Differences(o.position, start), "") << line;
   }
   // An upper-case promotion letter is refused; the replay goes on with the next move.
   const Outcome o = Position("position fen 7k/4P3/8/8/8/8/8/K7 w - - 0 1 moves e7e8Q a1b1");
