@@ -20,11 +20,11 @@ const start = { name: 'start', fen: null, moves: [], finalFen: new Chess().fen()
 const quick = { baseMs: 400, incMs: 0 };
 
 // A short game of the honest random mover against a misbehaving one.
-const against = (mode, asWhite = true, tc = { baseMs: 20000, incMs: 10 }) => {
+const against = (mode, asWhite = true, tc = { baseMs: 20000, incMs: 10 }, graceMs = 300) => {
   const bad = fakeSpec(mode);
   const good = fakeSpec('random');
   const [white, black] = asWhite ? [bad, good] : [good, bad];
-  return playGame({ white, black, opening: start, tc, graceMs: 300, maxPlies: 60 });
+  return playGame({ white, black, opening: start, tc, graceMs, maxPlies: 60 });
 };
 
 describe('openings file', () => {
@@ -85,6 +85,23 @@ describe('games catch faulty players', () => {
     assert.equal(c.fen(), r.finalFen);
   });
 
+  test('each side is charged the time it used and given the increment', { timeout: 30000 }, async () => {
+    const tc = { baseMs: 3000, incMs: 250 };
+    const r = await playGame({ white: fakeSpec('random'), black: fakeSpec('random'), opening: start, tc, maxPlies: 12 });
+    assert.equal(r.clockLog.length, 12);
+    const clockOf = (entry, side) => (side === 'w' ? entry.wtime : entry.btime);
+    for (let i = 0; i + 2 < r.clockLog.length; i++) {
+      const [mine, theirs, next] = r.clockLog.slice(i, i + 3);
+      const side = mine.side;
+      assert.notEqual(theirs.side, side);
+      const expected = clockOf(mine, side) - mine.usedMs + tc.incMs;
+      assert.ok(Math.abs(clockOf(next, side) - expected) <= 1, `move ${i + 2}: ${clockOf(next, side)} vs ${expected}`);
+      assert.equal(clockOf(theirs, side), clockOf(next, side), 'a clock stands still while the other side thinks');
+    }
+    assert.equal(r.clockLog[0].wtime, 3000);
+    assert.equal(r.clockLog[1].btime, 3000);
+  });
+
   test('an illegal move loses and is reported', { timeout: 30000 }, async () => {
     const r = await against('illegal', false);
     assert.equal(r.result, '1-0');
@@ -104,7 +121,8 @@ describe('games catch faulty players', () => {
   });
 
   test('a move made after the clock ran out loses on time', { timeout: 30000 }, async () => {
-    const r = await against('slow', true, quick);
+    // The stand-in answers 100 ms after its clock ran out: late, not silent.
+    const r = await against('slow', true, quick, 3000);
     assert.deepEqual(
       r.faults.map((f) => [f.side, f.kind]),
       [['w', 'time']],
@@ -139,25 +157,25 @@ describe('games catch faulty players', () => {
 describe('protocol probes', () => {
   const positions = probePositions(openings);
   test('an honest player passes and every delay is measured', { timeout: 60000 }, async () => {
-    const r = await probeIsreadyAndStop(fakeSpec('random'), positions, { tries: 4, boundMs: 1000 });
+    const r = await probeIsreadyAndStop(fakeSpec('random'), positions, { tries: 4, boundMs: 3000 });
     assert.deepEqual(r.problems, []);
     assert.equal(r.isreadyMs.length, 4);
     assert.equal(r.stopMs.length, 4);
-    const q = await probeQuitDuringSearch(fakeSpec('random'), positions, { tries: 1, boundMs: 1000 });
+    const q = await probeQuitDuringSearch(fakeSpec('random'), positions, { tries: 1, boundMs: 3000 });
     assert.deepEqual(q.problems, []);
     const e = await probeEndOfInput(fakeSpec('random'));
     assert.deepEqual(e.problems, []);
   });
 
   test('isready ignored during a search is reported, stop still measured', { timeout: 60000 }, async () => {
-    const r = await probeIsreadyAndStop(fakeSpec('deaf'), positions, { tries: 2, boundMs: 500 });
+    const r = await probeIsreadyAndStop(fakeSpec('deaf'), positions, { tries: 2, boundMs: 1500 });
     assert.equal(r.isreadyMs.length, 0);
     assert.equal(r.stopMs.length, 2);
     assert.ok(r.problems.some((p) => /isready during search: no readyok/.test(p)));
   });
 
   test('a wrong exit status after quit during a search is reported', { timeout: 30000 }, async () => {
-    const q = await probeQuitDuringSearch(fakeSpec('quit0'), positions, { tries: 1, boundMs: 1000 });
+    const q = await probeQuitDuringSearch(fakeSpec('quit0'), positions, { tries: 1, boundMs: 3000 });
     assert.ok(q.problems.some((p) => /exit status 0/.test(p)));
   });
 });

@@ -6,7 +6,7 @@
 // silence, protocol error), 0 otherwise.
 //
 //   node tests/games/match.js --engine build/engine --games 100 --tc 10+0.1 \
-//        --opponents sf:1,sf:6 --concurrency 2 --pgn /tmp/games.pgn
+//        --opponents sf:3,sf:6 --concurrency 2 --pgn /tmp/games.pgn
 
 require('./lib/deps');
 const { parseArgs } = require('node:util');
@@ -25,7 +25,7 @@ const USAGE = `usage: node match.js --engine PATH [options]
   --games N          games in all, shared evenly among the opponents (default 100)
   --tc BASE+INC      clock per side and increment in seconds (default 10+0.1)
   --opponents LIST   comma-separated: sf:N (stockfish, Skill Level N), self, random
-                     (default sf:1,sf:6)
+                     (default sf:3,sf:6)
   --concurrency N    games played at once (default 1; 2 suits a 2-core machine)
   --probes N         isready/stop tries during "go infinite" (default 20, 0 to skip)
   --quit-probes N    quit-during-search tries (default 3)
@@ -42,7 +42,7 @@ async function main() {
       engine: { type: 'string' },
       games: { type: 'string', default: '100' },
       tc: { type: 'string', default: '10+0.1' },
-      opponents: { type: 'string', default: 'sf:1,sf:6' },
+      opponents: { type: 'string', default: 'sf:3,sf:6' },
       concurrency: { type: 'string', default: '1' },
       probes: { type: 'string', default: '20' },
       'quit-probes': { type: 'string', default: '3' },

@@ -4,7 +4,7 @@
 // of games at a fast clock against weakened stockfish and against the engine
 // itself, each game refereed by chess.js.
 //
-//   node tests/games/short.test.js --engine build/engine [--tc 3+0.05] [--skill 0]
+//   node tests/games/short.test.js --engine build/engine [--tc 3+0.05] [--skill 3]
 
 require('./lib/deps');
 const { test, describe } = require('node:test');
@@ -26,7 +26,7 @@ const { values } = parseArgs({
   options: {
     engine: { type: 'string' },
     tc: { type: 'string', default: '3+0.05' },
-    skill: { type: 'string', default: '0' },
+    skill: { type: 'string', default: '3' },
     seed: { type: 'string', default: String(Date.now() % 100000) },
   },
 });

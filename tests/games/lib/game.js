@@ -49,6 +49,7 @@ async function playGame({ white, black, opening, tc, maxPlies = 0, graceMs = DEF
     moves: [],
     faults: [], // { side, player, kind: 'illegal' | 'time' | 'crash' | 'no-answer', detail }
     problems: [], // protocol faults of strict players
+    clockLog: [], // { side, wtime, btime, usedMs }: the clocks sent with each "go"
     stats: {
       w: { moves: 0, usedMs: 0, maxMoveMs: 0, maxShare: 0, minLeftMs: tc.baseMs },
       b: { moves: 0, usedMs: 0, maxMoveMs: 0, maxShare: 0, minLeftMs: tc.baseMs },
@@ -86,9 +87,9 @@ async function playGame({ white, black, opening, tc, maxPlies = 0, graceMs = DEF
       break;
     }
     proc.send(positionCommand(opening, played));
-    const goAt = proc.send(
-      `go wtime ${Math.round(clocks.w)} btime ${Math.round(clocks.b)} winc ${tc.incMs} binc ${tc.incMs}`,
-    );
+    const wtime = Math.round(clocks.w);
+    const btime = Math.round(clocks.b);
+    const goAt = proc.send(`go wtime ${wtime} btime ${btime} winc ${tc.incMs} binc ${tc.incMs}`);
     const reply = await proc.waitFor((l) => l.startsWith('bestmove'), clocks[side] + graceMs);
     if (!reply.ok) {
       if (reply.reason === 'exit') {
@@ -99,6 +100,7 @@ async function playGame({ white, black, opening, tc, maxPlies = 0, graceMs = DEF
       break;
     }
     const used = reply.t - goAt;
+    record.clockLog.push({ side, wtime, btime, usedMs: used });
     const stats = record.stats[side];
     stats.moves += 1;
     stats.usedMs += used;
