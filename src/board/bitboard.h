@@ -33,5 +33,13 @@ struct T_Bitboard {
   int32_t eval;
 };
 
+// Adds delta to a material balance (the eval field). The piece values come
+// from the parameter file without a range check, so a balance can need more
+// than 32 bits; it then wraps around instead of overflowing, which keeps
+// make and unmake exact inverses of each other.
+constexpr int32_t Material_add(int32_t balance, int64_t delta) {
+  return static_cast<int32_t>(static_cast<uint32_t>(balance) + static_cast<uint32_t>(delta));
+}
+
 // Copies every field of source into destination.
 void Bitboard_copy(T_Bitboard* destination, const T_Bitboard* source);

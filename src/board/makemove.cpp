@@ -158,7 +158,7 @@ void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
     case KIND_CAPTURE:
       Toggle<Us>(pos, f);
       Toggle<Them>(pos, t);
-      pos.eval += T::sign * cost[their_names[t]];
+      pos.eval = Material_add(pos.eval, T::sign * int64_t{cost[their_names[t]]});
       their_names[t] = 0;
       own_names[t] = own_names[f];
       own_names[f] = 0;
@@ -182,7 +182,7 @@ void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
       All_pieces<Them>(pos) ^= one_bit[victim];
       Pieces<Them>(pos)[PIECE_PAWN] ^= one_bit[victim];
       their_names[victim] = 0;
-      pos.eval += T::sign * eval_parameters.PAWN;
+      pos.eval = Material_add(pos.eval, T::sign * int64_t{eval_parameters.PAWN});
       break;
     }
     case KIND_PROMO_N:
@@ -194,7 +194,7 @@ void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
       own_names[t] = piece;
       own_names[f] = 0;
       Toggle<Us>(pos, t);
-      pos.eval += T::sign * (Named_value(piece) - eval_parameters.PAWN);
+      pos.eval = Material_add(pos.eval, T::sign * (int64_t{Named_value(piece)} - eval_parameters.PAWN));
       break;
     }
     case KIND_CAPTURE_PROMO_N:
@@ -204,7 +204,8 @@ void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
       const int piece = kind - 20;
       Toggle<Us>(pos, f);
       Toggle<Them>(pos, t);
-      pos.eval += T::sign * (cost[their_names[t]] + Named_value(piece) - eval_parameters.PAWN);
+      pos.eval =
+          Material_add(pos.eval, T::sign * (int64_t{cost[their_names[t]]} + Named_value(piece) - eval_parameters.PAWN));
       own_names[t] = piece;
       their_names[t] = 0;
       own_names[f] = 0;
@@ -249,7 +250,7 @@ void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& 
       Relocate<Us>(pos, t, f);
       their_names[t] = captured;
       Toggle<Them>(pos, t);
-      pos.eval -= T::sign * cost[captured];
+      pos.eval = Material_add(pos.eval, -T::sign * int64_t{cost[captured]});
       break;
     case KIND_O_O_O:
       Restore_own_rights<Us>(pos, undo, PIECE_KING, f);
@@ -267,7 +268,7 @@ void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& 
       their_names[victim] = captured;
       All_pieces<Them>(pos) ^= one_bit[victim];
       Pieces<Them>(pos)[PIECE_PAWN] ^= one_bit[victim];
-      pos.eval -= T::sign * eval_parameters.PAWN;
+      pos.eval = Material_add(pos.eval, -T::sign * int64_t{eval_parameters.PAWN});
       break;
     }
     case KIND_PROMO_N:
@@ -275,7 +276,7 @@ void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& 
     case KIND_PROMO_R:
     case KIND_PROMO_Q:
       Toggle<Us>(pos, t);
-      pos.eval += T::sign * (eval_parameters.PAWN - cost[own_names[t]]);
+      pos.eval = Material_add(pos.eval, T::sign * (int64_t{eval_parameters.PAWN} - cost[own_names[t]]));
       own_names[f] = PIECE_PAWN;
       own_names[t] = 0;
       Toggle<Us>(pos, f);
@@ -286,7 +287,8 @@ void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& 
     case KIND_CAPTURE_PROMO_Q:
       Restore_their_rights<Us>(pos, undo, captured, t);
       Toggle<Us>(pos, t);
-      pos.eval += T::sign * (eval_parameters.PAWN - cost[own_names[t]] - cost[captured]);
+      pos.eval =
+          Material_add(pos.eval, T::sign * (int64_t{eval_parameters.PAWN} - cost[own_names[t]] - cost[captured]));
       own_names[f] = PIECE_PAWN;
       own_names[t] = 0;
       their_names[t] = captured;

@@ -20,7 +20,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
 
   // Static cut one ply above the horizon.
   if (remaining == 1 && last_kind != KIND_CAPTURE && !in_check && !pv) {
-    const int s = Evaluation(position) + position->eval;
+    const int s = Static_score(position);
     if constexpr (Us == WHITE) {
       if (s - 100 >= beta) return beta;
     } else {

@@ -6,6 +6,7 @@
 #include "board/colour.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "eval/evaluation.h"
 #include "search/search.h"
 
 template <Colour C>
@@ -47,6 +48,18 @@ constexpr int Worst_score() {
 template <Colour C>
 constexpr int Mated_score(int ply) {
   if constexpr (C == WHITE) return 1000 * ply - MATE; else return MATE - 1000 * ply;
+}
+
+// The static score of a leaf: the evaluation plus the material balance. The
+// weights are not range-checked, so the sum is held within +-900000: the
+// margins and bounds added to it cannot overflow, and it is never taken for
+// a mate score.
+constexpr int STATIC_SCORE_LIMIT = 900000;
+inline int Static_score(const T_Bitboard* position) {
+  const int64_t sum = int64_t{Evaluation(position)} + position->eval;
+  if (sum > STATIC_SCORE_LIMIT) return STATIC_SCORE_LIMIT;
+  if (sum < -STATIC_SCORE_LIMIT) return -STATIC_SCORE_LIMIT;
+  return static_cast<int>(sum);
 }
 
 template <Colour C>

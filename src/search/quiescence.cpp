@@ -21,7 +21,7 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
   }
   if (search_control.stop_search) return 0;
 
-  const int stand = Evaluation(position) + position->eval;
+  const int stand = Static_score(position);
   if (ply >= QUIESCENCE_PLY_LIMIT) return stand;
 
   bool raised = false;

@@ -57,16 +57,18 @@ void Print_info_line(int depth, int score, bool white_to_move, int64_t nodes, do
 
 int Start_material(const T_Bitboard* position) {
   const T_Eval_parameters& p = eval_parameters;
+  // Summed in 64 bits and wrapped like the balance that make and unmake keep
+  // (Material_add): the piece values are not range-checked.
   auto side = [&p](const uint64_t* pieces) {
-    int sum = pieces[PIECE_KING] != 0 ? p.KING : 0;
-    sum += p.QUEEN * popcount(pieces[PIECE_QUEEN]);
-    sum += p.ROOK * popcount(pieces[PIECE_ROOK]);
-    sum += p.BISHOP * popcount(pieces[PIECE_BISHOP]);
-    sum += p.KNIGHT * popcount(pieces[PIECE_KNIGHT]);
-    sum += p.PAWN * popcount(pieces[PIECE_PAWN]);
+    int64_t sum = pieces[PIECE_KING] != 0 ? p.KING : 0;
+    sum += int64_t{p.QUEEN} * popcount(pieces[PIECE_QUEEN]);
+    sum += int64_t{p.ROOK} * popcount(pieces[PIECE_ROOK]);
+    sum += int64_t{p.BISHOP} * popcount(pieces[PIECE_BISHOP]);
+    sum += int64_t{p.KNIGHT} * popcount(pieces[PIECE_KNIGHT]);
+    sum += int64_t{p.PAWN} * popcount(pieces[PIECE_PAWN]);
     return sum;
   };
-  return side(position->white_piece) - side(position->black_piece);
+  return Material_add(0, side(position->white_piece) - side(position->black_piece));
 }
 
 void Deepening(T_Bitboard* position, T_Last_moves* last_moves, int64_t* nodes_counter, int depth, bool infinite,
@@ -80,8 +82,10 @@ void Deepening(T_Bitboard* position, T_Last_moves* last_moves, int64_t* nodes_co
   if (movetime != -1.0) time_move = movetime;
   int depth_limit = depth;
   if (time_move != -1.0) depth_limit = MAX_ITERATIONS;
-  if (infinite) depth_limit = MAX_ITERATIONS;
-  else if (depth_limit == -1) depth_limit = 1;
+  if (infinite)
+    depth_limit = MAX_ITERATIONS;
+  else if (depth_limit == -1)
+    depth_limit = 1;
 
   *nodes_counter = 0;
   History_clear();
