@@ -155,8 +155,7 @@ inline void Add_quiet_set(T_List_moves& list, int& count, int piece, int f, uint
 
 template <Direction D>
 inline void Slider_quiet(T_List_moves& list, int& count, const T_Bitboard& pos, int piece, int f) {
-  int blocker;
-  Add_quiet_set(list, count, piece, f, Ray_open<D>(f, pos.all_piece, &blocker));
+  Add_quiet_set(list, count, piece, f, Ray_open<D>(f, pos.all_piece));
 }
 
 // Is square s on our back rank attacked by the other side? Returns the

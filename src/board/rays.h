@@ -43,18 +43,14 @@ inline int Nearest(uint64_t subset) {
     return last_one(subset);
 }
 
-// Squares a slider on s reaches along D before (and excluding) the first
-// occupied square; the blocker, if any, is stored in *blocker (else -1).
+// Squares a slider on s reaches along D, up to but excluding the first
+// occupied square.
 template <Direction D>
-inline uint64_t Ray_open(int s, uint64_t occupied, int* blocker) {
+inline uint64_t Ray_open(int s, uint64_t occupied) {
   const uint64_t ray = Ray<D>()[s];
   const uint64_t hit = ray & occupied;
-  if (hit == 0) {
-    *blocker = -1;
-    return ray;
-  }
+  if (hit == 0) return ray;
   const int b = Nearest<D>(hit);
-  *blocker = b;
   return ray ^ Ray<D>()[b] ^ one_bit[b];
 }
 
