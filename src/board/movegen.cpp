@@ -84,13 +84,20 @@ void Generate_captures(T_List_moves& list, const T_Bitboard& pos) {
       // e can only match when it is one of the two diagonal squares ahead of
       // f, so a bogus en-passant field never leads outside the board.
       const int e = pos.taking_passage_x + 8 * pos.taking_passage_y;
-      if (e == f + T::ep_first_delta && f % 8 != T::ep_first_bad_file) {
+      // The capture also needs the double-stepped pawn on its square and
+      // the passed square empty: a FEN may claim an en-passant square that
+      // no double step produced, and taking a pawn that is not there would
+      // corrupt the record.
+      auto possible = [&](int victim) {
+        return their_names[victim] == PIECE_PAWN && (pos.all_piece & one_bit[e]) == 0;
+      };
+      if (e == f + T::ep_first_delta && f % 8 != T::ep_first_bad_file && possible(e + T::ep_victim_offset)) {
         const int victim = e + T::ep_victim_offset;
         Append(list, count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, their_names[victim]),
                history[f][e] + KIND_TAKING_PASSAGE);
         Capture_diagnostic<Us>(count, f, victim, pos, 130);
       }
-      if (e == f + T::ep_second_delta && f % 8 != T::ep_second_bad_file) {
+      if (e == f + T::ep_second_delta && f % 8 != T::ep_second_bad_file && possible(e + T::ep_victim_offset)) {
         const int victim = e + T::ep_victim_offset;
         Append(list, count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, their_names[victim]),
                history[f][e] + KIND_TAKING_PASSAGE);

@@ -85,7 +85,9 @@ TEST_F(Generator, EnPassantTargetsForBothColoursAndBothSides) {
 TEST_F(Generator, EnPassantFieldsOutOfRangeStayOnTheBoard) {
   // Pawns of both colours on every square of both en-passant ranks; every
   // stored field value, -1 included, must give targets on the board only.
-  T_Bitboard position = From_fen("4k3/8/8/PPPPPPPP/pppppppp/8/8/4K3 w - - 0 1");
+  // Files alternate colours, so every diagonal neighbour is an enemy pawn.
+  T_Bitboard position = From_fen("4k3/8/8/PpPpPpPp/pPpPpPpP/8/8/4K3 w - - 0 1");
+  int generated = 0;
   for (int x = -1; x < 8; ++x) {
     for (int y = -1; y < 8; ++y) {
       position.taking_passage_yes = true;
@@ -99,10 +101,29 @@ TEST_F(Generator, EnPassantFieldsOutOfRangeStayOnTheBoard) {
           EXPECT_EQ(t, x + 8 * y);
           EXPECT_TRUE(t - f == 7 || t - f == 9 || f - t == 7 || f - t == 9) << f << " " << t;
           EXPECT_EQ(std::abs(t % 8 - f % 8), 1) << "wrapped across the edge: " << f << " " << t;
+          ++generated;
         }
       }
     }
   }
+  EXPECT_GT(generated, 0);
+}
+
+TEST_F(Generator, EnPassantNeedsThePawnThatDoubleStepped) {
+  // A FEN may name an en-passant square no double step produced. Taking a
+  // pawn that is not there would put a phantom pawn into the record.
+  auto passages = [](const std::string& fen, bool white) {
+    const T_List_moves list = Captures_only(From_fen(fen), white);
+    int count = 0;
+    for (int i = 0; i < list.end_list; ++i) count += Move_kind(list.move[i]) == KIND_TAKING_PASSAGE;
+    return count;
+  };
+  EXPECT_EQ(passages("4k3/8/8/3Pp3/8/8/8/4K3 w - e6 0 1", true), 1);
+  EXPECT_EQ(passages("4k3/8/8/3P4/8/8/8/4K3 w - e6 0 1", true), 0);     // no pawn behind e6
+  EXPECT_EQ(passages("4k3/8/8/3Pn3/8/8/8/4K3 w - e6 0 1", true), 0);    // a knight, not a pawn
+  EXPECT_EQ(passages("4k3/8/4r3/3Pp3/8/8/8/4K3 w - e6 0 1", true), 0);  // e6 occupied
+  EXPECT_EQ(passages("4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1", false), 1);
+  EXPECT_EQ(passages("4k3/8/8/8/3p4/8/8/4K3 b - e3 0 1", false), 0);
 }
 
 TEST_F(Generator, CapturePieceOrderAndVictimMinusAttackerKeys) {
