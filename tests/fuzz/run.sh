@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Robustness stage of CI:
+#   1. builds the libFuzzer targets with clang, ASan and UBSan (build-fuzz/) and
+#      runs each one for a bounded time from its seed corpus; a crash, a
+#      sanitizer report, a leak or an input slower than 5 s fails the stage;
+#   2. builds the engine and its unit and end-to-end tests with gcc under ASan
+#      and UBSan (build-sanitize/) and runs them once.
+#
+#   tests/fuzz/run.sh                     both steps, 60 s per fuzz target
+#   FUZZ_SECONDS=1800 tests/fuzz/run.sh --fuzz-only     a long fuzzing run
+#   tests/fuzz/run.sh --sanitize-only
+#
+# New corpus entries found during a run go to a scratch directory, so the
+# committed corpus changes only by hand. A failing input is written to
+# build-fuzz/artifacts/; reproduce it with
+#   build-fuzz/tests/fuzz/fuzz_<target> build-fuzz/artifacts/<file>
+# and, once fixed, add it to tests/fuzz/corpus/<target>/ as a regression test.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+cd "$root"
+
+seconds="${FUZZ_SECONDS:-60}"
+run_fuzz=1
+run_sanitize=1
+case "${1:-}" in
+  --fuzz-only) run_sanitize=0 ;;
+  --sanitize-only) run_fuzz=0 ;;
+  "") ;;
+  *) echo "usage: $0 [--fuzz-only | --sanitize-only]" >&2; exit 2 ;;
+esac
+targets=(uci_session fen parameter_file)
+
+need=()
+for pkg in g++ cmake make libgtest-dev; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+done
+if [ "$run_fuzz" = 1 ]; then
+  for pkg in clang-14 libclang-rt-14-dev; do
+    dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+  done
+fi
+if [ ${#need[@]} -gt 0 ]; then
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
+fi
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+if [ "$run_fuzz" = 1 ]; then
+  cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_FUZZ=ON >/dev/null
+  cmake --build build-fuzz -j2 --target fuzz_targets
+  artifacts="$root/build-fuzz/artifacts"
+  scratch="$(mktemp -d)"
+  trap 'rm -rf "$scratch"' EXIT
+  mkdir -p "$artifacts"
+  total=0
+  for target in "${targets[@]}"; do
+    mkdir -p "$scratch/$target"
+    log="$root/build-fuzz/fuzz_$target.log"
+    echo "== fuzz_$target: ${seconds} s"
+    # abort_on_error off: libFuzzer itself turns a sanitizer report into a saved input.
+    if ! ASAN_OPTIONS="${ASAN_OPTIONS/abort_on_error=1/abort_on_error=0}" \
+      "build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+      "$scratch/$target" "$root/tests/fuzz/corpus/$target" >"$log" 2>&1; then
+      tail -n 60 "$log"
+      echo "fuzz_$target FAILED (full log: $log; inputs: $artifacts)" >&2
+      exit 1
+    fi
+    runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
+    coverage="$(grep -o 'cov: [0-9]*' "$log" | tail -n 1)"
+    echo "   ${runs} executions, ${coverage} edges"
+    total=$((total + runs))
+  done
+  echo "== fuzzing: ${total} executions in total, no findings"
+fi
+
+if [ "$run_sanitize" = 1 ]; then
+  echo "== unit and end-to-end tests under ASan and UBSan (gcc)"
+  # Debug: the quickest build, and the sanitizers check every operation at -O0.
+  cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DENGINE_SANITIZE=ON >/dev/null
+  cmake --build build-sanitize -j2
+  # The game suites are timed matches over node.js; they run in the main build.
+  ctest --test-dir build-sanitize --output-on-failure -j2 -E '^games_'
+fi
