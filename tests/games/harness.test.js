@@ -198,6 +198,12 @@ describe('match bookkeeping', () => {
         [openings[4].name, false, 'sf', 'engine'],
       ],
     );
+    // A second opponent goes on with the next openings, round the end of the list.
+    const two = schedule('/bin/engine', [{ label: 'a' }, { label: 'b' }], openings, 2 * openings.length - 2);
+    const names = (label) => new Set(two.filter((g) => g.opponent === label).map((g) => g.opening.name));
+    assert.equal(names('a').size, openings.length - 1);
+    assert.equal(names('b').size, openings.length - 1);
+    assert.equal(two.find((g) => g.opponent === 'b').opening.name, openings[openings.length - 1].name);
   });
 
   test('the summary scores games from the engine side and counts only its faults', () => {

@@ -14,13 +14,15 @@ function parseTimeControl(text) {
 }
 
 // The games to play: `count` games per opponent, walking through the
-// openings from `firstOpening` on; game 2k gives the engine White and game
-// 2k+1 Black in the same opening.
+// openings from `firstOpening` on, each opponent taking up where the one
+// before it left off; game 2k gives the engine White and game 2k+1 Black in
+// the same opening.
 function schedule(enginePath, opponents, openings, count, firstOpening = 0) {
   const games = [];
-  for (const opponent of opponents) {
+  for (const [j, opponent] of opponents.entries()) {
+    const first = firstOpening + j * Math.ceil(count / 2);
     for (let k = 0; k < count; k++) {
-      const opening = openings[(firstOpening + (k >> 1)) % openings.length];
+      const opening = openings[(first + (k >> 1)) % openings.length];
       const engine = engineSpec(enginePath);
       const engineWhite = k % 2 === 0;
       games.push({
