@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const T_Bitboard before = position;
   nodes_counter = 0;
-  if (!Fuzz_uci_command(("go" + Fuzz_go_suffix()).c_str(), &position, &nodes_counter))
+  if (!Fuzz_uci_command(("go" + Fuzz_go_suffix(10)).c_str(), &position, &nodes_counter))
     Fuzz_fail("the search ended the engine", position);
   const std::string difference = Record_difference(before, position, true);
   if (!difference.empty()) Fuzz_fail("the search left a different " + difference, before);

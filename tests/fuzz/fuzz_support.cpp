@@ -77,14 +77,11 @@ void Fuzz_reset_engine() {
   unlink("_TEST_BITBOARD.txt");
 }
 
-const std::string& Fuzz_go_suffix() {
-  static const std::string suffix = [] {
-    long milliseconds = 10;
-    if (const char* text = std::getenv("FUZZ_MOVETIME_MS")) milliseconds = std::strtol(text, nullptr, 10);
-    if (milliseconds < 1 || milliseconds > 1000) milliseconds = 10;
-    return " 0 movetime " + std::to_string(milliseconds);
-  }();
-  return suffix;
+std::string Fuzz_go_suffix(int default_milliseconds) {
+  long milliseconds = default_milliseconds;
+  if (const char* text = std::getenv("FUZZ_MOVETIME_MS")) milliseconds = std::strtol(text, nullptr, 10);
+  if (milliseconds < 1 || milliseconds > 1000) milliseconds = default_milliseconds;
+  return " 0 movetime " + std::to_string(milliseconds);
 }
 
 bool Fuzz_uci_command(const char* line, T_Bitboard* position, int64_t* nodes_counter) {

@@ -24,9 +24,10 @@ void Fuzz_reset_engine();
 // keyword at the end of the original line that wants a value swallows the
 // "0"; the later movetime wins over any earlier one, overrides the clocks and
 // the depth, and makes the search stop after an iteration longer than N ms
-// (or at the hard limit of 50 N ms inside one). N is 10 unless the
-// environment sets FUZZ_MOVETIME_MS (1 to 1000).
-const std::string& Fuzz_go_suffix();
+// (or at the hard limit of 50 N ms inside one; below 10 ms only the first
+// iteration runs). N is default_milliseconds unless the environment sets
+// FUZZ_MOVETIME_MS (1 to 1000).
+std::string Fuzz_go_suffix(int default_milliseconds);
 
 // Runs one command line through the dispatcher. Returns false when the
 // command ended the engine ("quit", a failure of the table's memory), which

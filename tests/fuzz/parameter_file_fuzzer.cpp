@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The weights decide how the search prunes; one brief search per input.
   Fuzz_uci_command(POSITIONS[size % POSITION_COUNT], &position, &nodes_counter);
-  if (!Fuzz_uci_command(("go" + Fuzz_go_suffix()).c_str(), &position, &nodes_counter))
+  if (!Fuzz_uci_command(("go" + Fuzz_go_suffix(10)).c_str(), &position, &nodes_counter))
     Fuzz_fail("the search ended the engine", position);
   return 0;
 }

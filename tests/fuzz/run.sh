@@ -62,7 +62,7 @@ if [ "$run_fuzz" = 1 ]; then
     # abort_on_error off: libFuzzer itself turns a sanitizer report into a saved input.
     if ! ASAN_OPTIONS="${ASAN_OPTIONS/abort_on_error=1/abort_on_error=0}" \
       "build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" \
+      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" -dict="$root/tests/fuzz/$target.dict" \
       "$scratch/$target" "$root/tests/fuzz/corpus/$target" >"$log" 2>&1; then
       tail -n 60 "$log"
       echo "fuzz_$target FAILED (full log: $log; inputs: $artifacts)" >&2

@@ -13,8 +13,11 @@
 
 namespace {
 
-// The number of searches one input may start.
+// The number of searches one input may start, and their move time: one
+// iteration each, since this target is after the commands and their
+// sequences (the FEN target searches deeper).
 constexpr int MAX_SEARCHES = 4;
+constexpr int MOVETIME_MS = 5;
 constexpr long MAX_HASH_MEGABYTES = 4;
 
 T_Bitboard position;
@@ -25,9 +28,10 @@ bool Rewrite(std::string& line, int* searches) {
   if (line.compare(0, 2, "go") == 0) {
     if (++*searches > MAX_SEARCHES) return false;
     // Go_command keeps 65,535 characters; the suffix must survive that cut.
-    const size_t keep = LINE_CAPACITY - 1 - Fuzz_go_suffix().size();
+    const std::string suffix = Fuzz_go_suffix(MOVETIME_MS);
+    const size_t keep = LINE_CAPACITY - 1 - suffix.size();
     if (line.size() > keep) line.resize(keep);
-    line += Fuzz_go_suffix();
+    line += suffix;
     return true;
   }
   if (line.compare(0, 10, "setoption ") == 0) {
