@@ -15,6 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One self-contained .exe: the C++ runtime and libgcc are linked in, so it needs
 # no DLL beyond those every Windows has (KERNEL32.dll, msvcrt.dll).
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Release executables are shipped without their symbol tables.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Where CMake or CTest have to run a Windows program, they run it under Wine.
 find_program(WINE_PROGRAM NAMES wine wine64)
