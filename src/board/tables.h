@@ -97,4 +97,16 @@ inline int last_one(uint64_t set) {
   return 31 - __builtin_clz(static_cast<uint32_t>(set));
 }
 
-inline int popcount(uint64_t set) { return __builtin_popcountll(set); }
+// Number of squares in a set. Without a population-count instruction the
+// compiler's builtin becomes a library call; this bit-parallel sum is a
+// dozen plain operations.
+inline int popcount(uint64_t set) {
+#if defined(__POPCNT__)
+  return __builtin_popcountll(set);
+#else
+  set = set - ((set >> 1) & 0x5555555555555555ull);
+  set = (set & 0x3333333333333333ull) + ((set >> 2) & 0x3333333333333333ull);
+  set = (set + (set >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<int>((set * 0x0101010101010101ull) >> 56);
+#endif
+}

@@ -15,27 +15,13 @@ constexpr int NO_KING = -10;
 // 32-bit sum would.
 using Score = int64_t;
 
-// Number of squares in a set. Without a population-count instruction the
-// compiler's builtin becomes a library call; this bit-parallel sum is a
-// dozen plain operations.
-inline int Count(uint64_t set) {
-#if defined(__POPCNT__)
-  return __builtin_popcountll(set);
-#else
-  set = set - ((set >> 1) & 0x5555555555555555ull);
-  set = (set & 0x3333333333333333ull) + ((set >> 2) & 0x3333333333333333ull);
-  set = (set + (set >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-  return static_cast<int>((set * 0x0101010101010101ull) >> 56);
-#endif
-}
-
 // Non-pawn material of one side, weighted by cost_figure_rubikon.
 template <Colour Us>
 Score Non_pawn_material(const T_Bitboard& position) {
   const uint64_t* pieces = Pieces<Us>(position);
   const int32_t* cost = eval_parameters.cost_figure_rubikon;
   Score material = 0;
-  for (int code = PIECE_KNIGHT; code <= PIECE_QUEEN; ++code) material += Score{cost[code]} * Count(pieces[code]);
+  for (int code = PIECE_KNIGHT; code <= PIECE_QUEEN; ++code) material += Score{cost[code]} * popcount(pieces[code]);
   return material;
 }
 
@@ -140,23 +126,23 @@ int Piece_term(const T_Bitboard& position, int their_king, Score& score) {
 
   for (uint64_t set = pieces[PIECE_QUEEN]; set; set &= set - 1) {
     const uint64_t attack = Queen_attack(first_one(set), occupied);
-    score += T::sign * Count(attack) * Score{p.Z / 2};
+    score += T::sign * popcount(attack) * Score{p.Z / 2};
     if (attack & king_zone) ++attackers;
   }
   for (uint64_t set = pieces[PIECE_ROOK]; set; set &= set - 1) {
     const uint64_t attack = Rook_file_attack(first_one(set), occupied);
-    score += T::sign * Count(attack) * z;
+    score += T::sign * popcount(attack) * z;
     if (attack & king_zone) ++attackers;
   }
   for (uint64_t set = pieces[PIECE_BISHOP]; set; set &= set - 1) {
     const uint64_t attack = Bishop_attack(first_one(set), occupied);
-    score += T::sign * Count(attack) * z;
+    score += T::sign * popcount(attack) * z;
     if (attack & king_zone) ++attackers;
   }
   for (uint64_t set = pieces[PIECE_KNIGHT]; set; set &= set - 1) {
     const int s = first_one(set);
     const uint64_t attack = knight_moves[s];
-    score += T::sign * (Score{p.knight_center[s]} + Count(attack) * z);
+    score += T::sign * (Score{p.knight_center[s]} + popcount(attack) * z);
     if (attack & king_zone) ++attackers;
   }
   return attackers;

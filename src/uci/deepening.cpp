@@ -56,10 +56,10 @@ void Print_info_line(int depth, int score, bool white_to_move, int64_t nodes, do
 }  // namespace
 
 int Start_material(const T_Bitboard* position) {
-  const T_Eval_parameters& p = eval_parameters;
   // Summed in 64 bits and wrapped like the balance that make and unmake keep
   // (Material_add): the piece values are not range-checked.
-  auto side = [&p](const uint64_t* pieces) {
+  auto side = [](const uint64_t* pieces) {
+    const T_Eval_parameters& p = eval_parameters;
     int64_t sum = pieces[PIECE_KING] != 0 ? p.KING : 0;
     sum += int64_t{p.QUEEN} * popcount(pieces[PIECE_QUEEN]);
     sum += int64_t{p.ROOK} * popcount(pieces[PIECE_ROOK]);
