@@ -17,7 +17,7 @@ extern int64_t deepening_nodes_total;
 
 namespace {
 
-constexpr int DEFAULT_DEPTH = 8;
+constexpr int DEFAULT_DEPTH = 7;
 
 // Openings, middlegames with tactics, endgames, promotions, checks, and
 // positions with castling and en-passant rights.
