@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the engine and runs every test: unit and end-to-end tests, games
+# through the UCI pipe, fuzzing with the sanitizer suite, and the Windows
+# builds under Wine. Missing Debian packages are installed with apt-get (as
+# root) and the node modules of the game harness with npm.
+#
+#   bash tests/run_all.sh
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+
+need=()
+for pkg in g++ cmake make libgtest-dev; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
+fi
+bash tests/games/setup.sh
+
+echo "== build and ctest (Release)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j2
+ctest --test-dir build --output-on-failure -j2
+
+echo "== fuzzing and the sanitizer build"
+bash tests/fuzz/run.sh
+
+if [ -f tests/windows/run.sh ]; then
+  echo "== Windows builds under Wine"
+  bash tests/windows/run.sh
+fi
+echo "== all tests passed"
