@@ -60,18 +60,13 @@ std::string Windows_path(const std::string& path) {
   return result;
 }
 
-// One line of input, with the line end an interface on Windows might use.
-struct T_Session_options {
-  const char* line_end = "\n";
-};
-
-// Sends the lines one at a time; after each "go" line waits for "bestmove"
-// before going on, as an interface does. Then closes the input and returns
-// everything the program wrote, with its exit status.
-Transcript Run_session(Engine_process* process, const std::vector<std::string>& lines,
-                       T_Session_options options = T_Session_options()) {
+// Sends the lines one at a time, each ending in line_end; after each "go"
+// line waits for "bestmove" before going on, as an interface does. Then
+// closes the input and returns everything the program wrote, with its exit
+// status.
+Transcript Run_session(Engine_process* process, const std::vector<std::string>& lines, const char* line_end = "\n") {
   for (const std::string& line : lines) {
-    process->send(line + options.line_end);
+    process->send(line + line_end);
     if (line.rfind("go", 0) == 0) {
       if (!process->read_until_prefix("bestmove", SEARCH_TIMEOUT_MS)) break;
     }
@@ -159,9 +154,7 @@ TEST_P(Wine, HandshakeIsByteForByteTheLinuxOne) {
   {
     SCOPED_TRACE("behind the relay, lines ending in CR LF as Windows interfaces send them");
     auto engine = Start_engine();
-    T_Session_options crlf;
-    crlf.line_end = "\r\n";
-    Transcript run = Run_session(engine.get(), handshake, crlf);
+    Transcript run = Run_session(engine.get(), handshake, "\r\n");
     EXPECT_EQ(run.output, linux_run.output);
     EXPECT_EQ(run.status, 0);
   }
