@@ -11,6 +11,11 @@ namespace {
 // Exchange sort in descending key order. It is not stable; the search must
 // visit moves in exactly the order this procedure leaves them.
 void Exchange_sort(T_List_moves* list, int begin, int end) {
+  // A segment already in descending order is left as it is by the exchange
+  // sort; many are (quiet moves without history), so look first.
+  int k = begin + 1;
+  while (k < end && list->sort[k - 1] >= list->sort[k]) ++k;
+  if (k >= end) return;
   for (int p = begin; p < end - 1; ++p) {
     for (int q = p + 1; q < end; ++q) {
       if (list->sort[p] < list->sort[q]) {
