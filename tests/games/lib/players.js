@@ -88,13 +88,13 @@ const EMPTY_LINE_TIMEOUT_MS = 1000;
 
 // Waits for the reply to "isready". Strict players must answer "readyok "
 // followed by an empty line. Returns the arrival time of the reply or null.
-async function expectReadyok(proc, spec, problems, timeoutMs, context) {
+async function expectReadyok(proc, player, problems, timeoutMs, context) {
   const r = await proc.waitFor((l) => l.trimEnd() === 'readyok', timeoutMs);
   if (!r.ok) {
     problems.push(`${context}: no readyok (${r.reason})`);
     return null;
   }
-  if (spec.strict) {
+  if (player.strict) {
     if (r.line !== 'readyok ') problems.push(`${context}: readyok line is ${JSON.stringify(r.line)}, expected "readyok "`);
     const next = await proc.nextLine(Math.min(timeoutMs, EMPTY_LINE_TIMEOUT_MS));
     if (!next.ok) problems.push(`${context}: no empty line after readyok (${next.reason})`);
@@ -105,23 +105,23 @@ async function expectReadyok(proc, spec, problems, timeoutMs, context) {
 
 // Starts the player's process and brings it to the point where it takes
 // "position" and "go". Handshake faults are appended to problems.
-async function openPlayer(spec, problems) {
-  const proc = new UciProcess(spec.command, spec.args, { name: spec.label }).start();
+async function openPlayer(player, problems) {
+  const proc = new UciProcess(player.command, player.args, { name: player.label }).start();
   proc.send('uci');
   const uciok = await proc.waitFor((l) => l.trimEnd() === 'uciok', HANDSHAKE_TIMEOUT_MS);
   if (!uciok.ok) {
-    problems.push(`${spec.label}: no uciok (${uciok.reason})`);
+    problems.push(`${player.label}: no uciok (${uciok.reason})`);
     return proc;
   }
-  if (spec.strict && uciok.line !== 'uciok ') {
-    problems.push(`${spec.label}: uciok line is ${JSON.stringify(uciok.line)}, expected "uciok "`);
+  if (player.strict && uciok.line !== 'uciok ') {
+    problems.push(`${player.label}: uciok line is ${JSON.stringify(uciok.line)}, expected "uciok "`);
   }
-  for (const [name, value] of spec.options) proc.send(`setoption name ${name} value ${value}`);
+  for (const [name, value] of player.options) proc.send(`setoption name ${name} value ${value}`);
   proc.send('isready');
-  await expectReadyok(proc, spec, problems, HANDSHAKE_TIMEOUT_MS, `${spec.label} first isready`);
+  await expectReadyok(proc, player, problems, HANDSHAKE_TIMEOUT_MS, `${player.label} first isready`);
   proc.send('ucinewgame');
   proc.send('isready');
-  await expectReadyok(proc, spec, problems, HANDSHAKE_TIMEOUT_MS, `${spec.label} isready after ucinewgame`);
+  await expectReadyok(proc, player, problems, HANDSHAKE_TIMEOUT_MS, `${player.label} isready after ucinewgame`);
   return proc;
 }
 
@@ -132,19 +132,19 @@ function forbiddenLines(proc) {
 
 // Sends "quit" (when the process still runs), checks the exit status a
 // strict player owes, checks its output for forbidden lines, and cleans up.
-async function closePlayer(proc, spec, problems) {
+async function closePlayer(proc, player, problems) {
   if (proc.alive) {
     proc.send('quit');
     const exit = await proc.waitExit(5000);
-    if (!exit) problems.push(`${spec.label}: still running 5 s after "quit"`);
-    else if (spec.quitStatus !== null && exit.code !== spec.quitStatus) {
-      problems.push(`${spec.label}: exit status ${exit.code} (signal ${exit.signal}) after "quit", expected ${spec.quitStatus}`);
+    if (!exit) problems.push(`${player.label}: still running 5 s after "quit"`);
+    else if (player.quitStatus !== null && exit.code !== player.quitStatus) {
+      problems.push(`${player.label}: exit status ${exit.code} (signal ${exit.signal}) after "quit", expected ${player.quitStatus}`);
     }
   }
-  if (spec.strict) {
+  if (player.strict) {
     const bad = forbiddenLines(proc);
     if (bad.length > 0) {
-      problems.push(`${spec.label}: ${bad.length} forbidden line(s), first ${JSON.stringify(bad[0])}`);
+      problems.push(`${player.label}: ${bad.length} forbidden line(s), first ${JSON.stringify(bad[0])}`);
     }
   }
   await proc.close();

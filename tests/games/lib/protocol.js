@@ -35,10 +35,10 @@ function bestmoveLinesSince(proc, index) {
 // "go infinite", a first output line (the search runs), a random pause,
 // "isready" (answer timed), another pause, "stop" (bestmove timed and
 // checked for legality), then "isready" again outside the search.
-async function probeIsreadyAndStop(spec, positions, { tries = 20, seed = 1, boundMs = 3000 } = {}) {
+async function probeIsreadyAndStop(player, positions, { tries = 20, seed = 1, boundMs = 3000 } = {}) {
   const rng = makeRng(seed);
   const out = { isreadyMs: [], stopMs: [], problems: [], tries: 0 };
-  const proc = await openPlayer(spec, out.problems);
+  const proc = await openPlayer(player, out.problems);
   for (let i = 0; i < tries && proc.alive; i++) {
     const pos = positions[i % positions.length];
     const label = `try ${i + 1} (${pos.name})`;
@@ -57,7 +57,7 @@ async function probeIsreadyAndStop(spec, positions, { tries = 20, seed = 1, boun
       out.problems.push(`${label}: bestmove before isready/stop during "go infinite"`);
     }
     const readyAt = proc.send('isready');
-    const readyT = await expectReadyok(proc, spec, out.problems, boundMs, `${label} isready during search`);
+    const readyT = await expectReadyok(proc, player, out.problems, boundMs, `${label} isready during search`);
     if (readyT !== null) out.isreadyMs.push(readyT - readyAt);
 
     await sleep(Math.floor(rng() * 300));
@@ -80,26 +80,26 @@ async function probeIsreadyAndStop(spec, positions, { tries = 20, seed = 1, boun
     if (!legal.has(text)) out.problems.push(`${label}: illegal ${JSON.stringify(reply.line)} in ${pos.finalFen}`);
 
     proc.send('isready');
-    await expectReadyok(proc, spec, out.problems, boundMs, `${label} isready after the search`);
+    await expectReadyok(proc, player, out.problems, boundMs, `${label} isready after the search`);
     if (bestmoveLinesSince(proc, goIndex).length !== 1) {
       out.problems.push(`${label}: ${bestmoveLinesSince(proc, goIndex).length} bestmove lines for one go`);
     }
   }
   if (!proc.alive) out.problems.push(`engine ended during the probes (status ${proc.exit.code}, signal ${proc.exit.signal})`);
-  await closePlayer(proc, spec, out.problems);
+  await closePlayer(proc, player, out.problems);
   return out;
 }
 
 // "quit" during "go infinite": the process must end with status 1 and
 // print no bestmove. Each try uses a fresh process.
-async function probeQuitDuringSearch(spec, positions, { tries = 3, seed = 2, boundMs = 3000 } = {}) {
+async function probeQuitDuringSearch(player, positions, { tries = 3, seed = 2, boundMs = 3000 } = {}) {
   const rng = makeRng(seed);
   const out = { quitMs: [], problems: [], tries: 0 };
   for (let i = 0; i < tries; i++) {
     const pos = positions[(i * 7) % positions.length];
     const label = `quit try ${i + 1} (${pos.name})`;
     out.tries += 1;
-    const proc = await openPlayer(spec, out.problems);
+    const proc = await openPlayer(player, out.problems);
     proc.send(positionCommand(pos, pos.moves));
     const goIndex = proc.lines.length;
     proc.send('go infinite');
@@ -112,8 +112,8 @@ async function probeQuitDuringSearch(spec, positions, { tries = 3, seed = 2, bou
       out.problems.push(`${label}: still running ${boundMs} ms after quit`);
     } else {
       out.quitMs.push(exit.t - quitAt);
-      if (spec.quitStatus !== null && exit.code !== spec.quitStatus) {
-        out.problems.push(`${label}: exit status ${exit.code} (signal ${exit.signal}), expected ${spec.quitStatus}`);
+      if (player.quitStatus !== null && exit.code !== player.quitStatus) {
+        out.problems.push(`${label}: exit status ${exit.code} (signal ${exit.signal}), expected ${player.quitStatus}`);
       }
       const bm = bestmoveLinesSince(proc, goIndex);
       if (bm.length > 0) out.problems.push(`${label}: printed ${JSON.stringify(bm[0].text)} although it was told to quit`);
@@ -124,9 +124,9 @@ async function probeQuitDuringSearch(spec, positions, { tries = 3, seed = 2, bou
 }
 
 // Closing the input outside a search ends the engine with status 0.
-async function probeEndOfInput(spec, { boundMs = 3000 } = {}) {
+async function probeEndOfInput(player, { boundMs = 3000 } = {}) {
   const problems = [];
-  const proc = await openPlayer(spec, problems);
+  const proc = await openPlayer(player, problems);
   proc.closeInput();
   const exit = await proc.waitExit(boundMs);
   if (!exit) problems.push(`still running ${boundMs} ms after the end of its input`);
