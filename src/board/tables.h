@@ -85,16 +85,24 @@ inline constexpr tables_detail::Table black_pawn_captures = tables_detail::make_
 
 // Lowest square of a non-empty set.
 inline int first_one(uint64_t set) {
+#if defined(__x86_64__) || defined(__aarch64__)
+  return __builtin_ctzll(set);
+#else
   uint32_t low = static_cast<uint32_t>(set);
   if (low != 0) return __builtin_ctz(low);
   return 32 + __builtin_ctz(static_cast<uint32_t>(set >> 32));
+#endif
 }
 
 // Highest square of a non-empty set.
 inline int last_one(uint64_t set) {
+#if defined(__x86_64__) || defined(__aarch64__)
+  return 63 - __builtin_clzll(set);
+#else
   uint32_t high = static_cast<uint32_t>(set >> 32);
   if (high != 0) return 63 - __builtin_clz(high);
   return 31 - __builtin_clz(static_cast<uint32_t>(set));
+#endif
 }
 
 // Number of squares in a set. Without a population-count instruction the

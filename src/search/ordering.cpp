@@ -1,6 +1,8 @@
 #include "search/ordering.h"
 
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 int32_t killer_1[KILLER_PLIES];
 int32_t killer_2[KILLER_PLIES];
@@ -10,23 +12,36 @@ namespace {
 
 // Exchange sort in descending key order. It is not stable; the search must
 // visit moves in exactly the order this procedure leaves them.
+//
+// Pass p holds the entry at p and walks q over the rest: whenever a larger
+// key turns up, the held entry is left at q and the larger one is held
+// instead; at the end of the pass the held entry goes to p. A pass over a
+// segment that is already in descending order exchanges nothing, so once
+// the rest of the list is in that order every later pass would leave it
+// unchanged and the sort can end early with the same result.
 void Exchange_sort(T_List_moves* list, int begin, int end) {
-  // A segment already in descending order is left as it is by the exchange
-  // sort; many are (quiet moves without history), so look first.
-  int k = begin + 1;
-  while (k < end && list->sort[k - 1] >= list->sort[k]) ++k;
-  if (k >= end) return;
+  int32_t* moves = list->move;
+  int32_t* keys = list->sort;
   for (int p = begin; p < end - 1; ++p) {
+    int32_t held_move = moves[p];
+    int32_t held_key = keys[p];
+    int32_t previous_key = INT32_MAX;
+    bool descending = true;
     for (int q = p + 1; q < end; ++q) {
-      if (list->sort[p] < list->sort[q]) {
-        int32_t m = list->move[p];
-        list->move[p] = list->move[q];
-        list->move[q] = m;
-        int32_t s = list->sort[p];
-        list->sort[p] = list->sort[q];
-        list->sort[q] = s;
+      int32_t key = keys[q];
+      if (held_key < key) {
+        const int32_t move = moves[q];
+        moves[q] = held_move;
+        keys[q] = held_key;
+        held_move = move;
+        std::swap(held_key, key);
       }
+      descending &= previous_key >= key;
+      previous_key = key;
     }
+    moves[p] = held_move;
+    keys[p] = held_key;
+    if (descending) return;
   }
 }
 
