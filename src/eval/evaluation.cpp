@@ -87,29 +87,27 @@ void Pawn_term(const T_Bitboard& position, bool endgame, int file_count[8], Scor
   }
 }
 
-// Squares a slider on s reaches along one ray, up to and including the
-// first occupied square. Upward rays meet their nearest blocker at the
-// lowest square, downward rays at the highest.
-template <bool Upward>
-inline uint64_t Ray_attack(const tables_detail::Table& ray, int s, uint64_t occupied) {
-  const uint64_t attack = ray[s];
-  const uint64_t blockers = attack & occupied;
-  if (blockers == 0) return attack;
-  return attack ^ ray[Upward ? first_one(blockers) : last_one(blockers)];
+// Squares a slider on s reaches along one line (two opposite rays), up to
+// and including the first occupied square each way. The nearest blocker
+// below s is the highest set bit of the lower ray's blockers; subtracting
+// it from the upper blockers sets every bit from it up to the nearest
+// blocker above s, which the line mask then trims. No branch is taken.
+inline uint64_t Line_attack(const tables_detail::Table& lower_ray, const tables_detail::Table& upper_ray, int s,
+                            uint64_t occupied) {
+  const uint64_t lower = lower_ray[s] & occupied;
+  const uint64_t upper = upper_ray[s] & occupied;
+  const uint64_t nearest_below = 0x8000000000000000ull >> __builtin_clzll(lower | 1);
+  return (lower_ray[s] | upper_ray[s]) & (upper ^ (upper - nearest_below));
 }
 
-inline uint64_t Rook_file_attack(int s, uint64_t occupied) {
-  return Ray_attack<true>(ray_N, s, occupied) | Ray_attack<false>(ray_S, s, occupied);
-}
+inline uint64_t Rook_file_attack(int s, uint64_t occupied) { return Line_attack(ray_S, ray_N, s, occupied); }
 
 inline uint64_t Bishop_attack(int s, uint64_t occupied) {
-  return Ray_attack<true>(ray_NE, s, occupied) | Ray_attack<true>(ray_NW, s, occupied) |
-         Ray_attack<false>(ray_SE, s, occupied) | Ray_attack<false>(ray_SW, s, occupied);
+  return Line_attack(ray_SW, ray_NE, s, occupied) | Line_attack(ray_SE, ray_NW, s, occupied);
 }
 
 inline uint64_t Queen_attack(int s, uint64_t occupied) {
-  return Rook_file_attack(s, occupied) | Ray_attack<true>(ray_E, s, occupied) | Ray_attack<false>(ray_W, s, occupied) |
-         Bishop_attack(s, occupied);
+  return Rook_file_attack(s, occupied) | Line_attack(ray_W, ray_E, s, occupied) | Bishop_attack(s, occupied);
 }
 
 // Mobility of queens, rooks (along their file only), bishops and knights,

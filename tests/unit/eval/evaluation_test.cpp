@@ -124,6 +124,11 @@ TEST(Evaluation, MobilityAndKnights) {
       {"rook behind own pawn", MOBILITY, "7k/8/8/8/8/8/P7/R6K w - - 0 1", 1},
       {"rook between two blockers", MOBILITY, "7k/8/4p3/8/4R3/8/4P3/7K w - - 0 1", 4},
       {"bishop d4, blockers included", MOBILITY, "7k/8/8/8/3B4/8/8/K7 w - - 0 1", 13},
+      {"rook a1 up to the king a8", MOBILITY, "k7/8/8/8/8/8/8/R6K w - - 0 1", 7},
+      {"rook a8 down to the king a1", MOBILITY, "R6k/8/8/8/8/8/8/K7 w - - 0 1", 7},
+      {"rook a4 between kings a8 and a1", MOBILITY, "k7/8/8/8/R7/8/8/K7 w - - 0 1", 7},
+      {"bishop h8 down to the king a1", MOBILITY, "7B/8/8/8/8/8/8/K6k w - - 0 1", 7},
+      {"bishop a1 blocked at once", MOBILITY, "7k/8/8/8/8/8/1p6/B6K w - - 0 1", 1},
       {"queen worth 0 with Z = 1", MOBILITY, "7k/8/8/8/3Q4/8/8/K7 w - - 0 1", 0},
       {"knight a1", MOBILITY | KNIGHT_TABLE, "7k/8/8/8/8/8/8/N6K w - - 0 1", 2},
       {"knight d4", MOBILITY | KNIGHT_TABLE, "7k/8/8/8/3N4/8/8/7K w - - 0 1", 16},
@@ -139,6 +144,11 @@ TEST(Evaluation, MobilityAndKnights) {
     eval_parameters.Z = z_values[i];
     EXPECT_EQ(Evaluate("7k/8/8/8/3Q4/8/8/K7 w - - 0 1"), expected[i]) << "Z = " << z_values[i];
   }
+
+  // A queen in the corner reaches along its file, rank and one diagonal.
+  Use_terms(MOBILITY);
+  eval_parameters.Z = 2;
+  EXPECT_EQ(Evaluate("7Q/8/8/8/8/8/8/K6k w - - 0 1"), 21);
 }
 
 TEST(Evaluation, KingAttack) {
