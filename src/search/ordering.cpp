@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <utility>
 
 int32_t killer_1[KILLER_PLIES];
 int32_t killer_2[KILLER_PLIES];
@@ -15,33 +14,50 @@ namespace {
 //
 // Pass p holds the entry at p and walks q over the rest: whenever a larger
 // key turns up, the held entry is left at q and the larger one is held
-// instead; at the end of the pass the held entry goes to p. A pass over a
-// segment that is already in descending order exchanges nothing, so once
-// the rest of the list is in that order every later pass would leave it
-// unchanged and the sort can end early with the same result.
+// instead; at the end of the pass the held entry goes to p.
+//
+// The walk is cut short over the tail of the list that is already in
+// descending order. In such a tail at most its first entry can be larger
+// than the held one; after that exchange the held key is at least every
+// key behind it, so the rest of the walk would exchange nothing. Once the
+// whole rest of the list is in order, no later pass exchanges anything.
 void Exchange_sort(T_List_moves* list, int begin, int end) {
   int32_t* moves = list->move;
   int32_t* keys = list->sort;
-  for (int p = begin; p < end - 1; ++p) {
+  if (end - begin < 2) return;
+  // tail: first index of the longest descending run that ends the list.
+  int tail = end - 1;
+  while (tail > begin && keys[tail - 1] >= keys[tail]) --tail;
+  for (int p = begin; p < tail; ++p) {
     int32_t held_move = moves[p];
     int32_t held_key = keys[p];
-    int32_t previous_key = INT32_MAX;
-    bool descending = true;
-    for (int q = p + 1; q < end; ++q) {
-      int32_t key = keys[q];
-      if (held_key < key) {
-        const int32_t move = moves[q];
-        moves[q] = held_move;
-        keys[q] = held_key;
-        held_move = move;
-        std::swap(held_key, key);
-      }
-      descending &= previous_key >= key;
-      previous_key = key;
+    for (int q = p + 1; q < tail; ++q) {
+      // The exchange is done with masks rather than a branch: whether a
+      // key beats the held one is hard to predict.
+      const int32_t key = keys[q];
+      const int32_t move = moves[q];
+      const int32_t mask = -static_cast<int32_t>(held_key < key);
+      const int32_t key_diff = (held_key ^ key) & mask;
+      const int32_t move_diff = (held_move ^ move) & mask;
+      keys[q] = key ^ key_diff;
+      moves[q] = move ^ move_diff;
+      held_key ^= key_diff;
+      held_move ^= move_diff;
+    }
+    if (held_key < keys[tail]) {
+      const int32_t move = moves[tail];
+      const int32_t key = keys[tail];
+      moves[tail] = held_move;
+      keys[tail] = held_key;
+      held_move = move;
+      held_key = key;
+      // The smaller key left at the head of the tail may break its order.
+      if (tail + 1 < end && keys[tail] < keys[tail + 1]) ++tail;
     }
     moves[p] = held_move;
     keys[p] = held_key;
-    if (descending) return;
+    // Entries written in front of the tail may extend it.
+    while (tail > p + 1 && keys[tail - 1] >= keys[tail]) --tail;
   }
 }
 
