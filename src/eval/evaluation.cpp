@@ -15,13 +15,24 @@ constexpr int NO_KING = -10;
 // 32-bit sum would.
 using Score = int64_t;
 
+// Number of squares in a set. With Hardware the processor's population-count
+// instruction is used; that instance only runs on processors that have it.
+template <bool Hardware>
+inline int Count(uint64_t set) {
+  if constexpr (Hardware)
+    return __builtin_popcountll(set);
+  else
+    return popcount(set);
+}
+
 // Non-pawn material of one side, weighted by cost_figure_rubikon.
-template <Colour Us>
+template <Colour Us, bool Hardware>
 Score Non_pawn_material(const T_Bitboard& position) {
   const uint64_t* pieces = Pieces<Us>(position);
   const int32_t* cost = eval_parameters.cost_figure_rubikon;
   Score material = 0;
-  for (int code = PIECE_KNIGHT; code <= PIECE_QUEEN; ++code) material += Score{cost[code]} * popcount(pieces[code]);
+  for (int code = PIECE_KNIGHT; code <= PIECE_QUEEN; ++code)
+    material += Score{cost[code]} * Count<Hardware>(pieces[code]);
   return material;
 }
 
@@ -110,9 +121,21 @@ inline uint64_t Queen_attack(int s, uint64_t occupied) {
   return Rook_file_attack(s, occupied) | Line_attack(ray_W, ray_E, s, occupied) | Bishop_attack(s, occupied);
 }
 
+// Number of squares a knight reaches from each square.
+constexpr auto knight_move_count = [] {
+  struct {
+    int count[64];
+    constexpr int operator[](int s) const { return count[s]; }
+  } table{};
+  for (int s = 0; s < 64; ++s) {
+    for (uint64_t set = knight_moves[s]; set; set &= set - 1) ++table.count[s];
+  }
+  return table;
+}();
+
 // Mobility of queens, rooks (along their file only), bishops and knights,
 // the knight table, and the number of pieces bearing on the enemy king.
-template <Colour Us>
+template <Colour Us, bool Hardware>
 int Piece_term(const T_Bitboard& position, int their_king, Score& score) {
   using T = Colour_traits<Us>;
   const T_Eval_parameters& p = eval_parameters;
@@ -124,39 +147,37 @@ int Piece_term(const T_Bitboard& position, int their_king, Score& score) {
 
   for (uint64_t set = pieces[PIECE_QUEEN]; set; set &= set - 1) {
     const uint64_t attack = Queen_attack(first_one(set), occupied);
-    score += T::sign * popcount(attack) * Score{p.Z / 2};
+    score += T::sign * Count<Hardware>(attack) * Score{p.Z / 2};
     if (attack & king_zone) ++attackers;
   }
   for (uint64_t set = pieces[PIECE_ROOK]; set; set &= set - 1) {
     const uint64_t attack = Rook_file_attack(first_one(set), occupied);
-    score += T::sign * popcount(attack) * z;
+    score += T::sign * Count<Hardware>(attack) * z;
     if (attack & king_zone) ++attackers;
   }
   for (uint64_t set = pieces[PIECE_BISHOP]; set; set &= set - 1) {
     const uint64_t attack = Bishop_attack(first_one(set), occupied);
-    score += T::sign * popcount(attack) * z;
+    score += T::sign * Count<Hardware>(attack) * z;
     if (attack & king_zone) ++attackers;
   }
   for (uint64_t set = pieces[PIECE_KNIGHT]; set; set &= set - 1) {
     const int s = first_one(set);
     const uint64_t attack = knight_moves[s];
-    score += T::sign * (Score{p.knight_center[s]} + popcount(attack) * z);
+    score += T::sign * (Score{p.knight_center[s]} + knight_move_count[s] * z);
     if (attack & king_zone) ++attackers;
   }
   return attackers;
 }
 
-}  // namespace
-
-int Evaluation(const T_Bitboard* position) {
-  const T_Bitboard& pos = *position;
+template <bool Hardware>
+inline int Evaluate(const T_Bitboard& pos) {
   const T_Eval_parameters& p = eval_parameters;
   Score score = 0;
 
   // A side is scored in the endgame manner once the opponent's pieces other
   // than pawns and king are worth no more than rubikon.
-  const bool white_endgame = Non_pawn_material<BLACK>(pos) <= p.rubikon;
-  const bool black_endgame = Non_pawn_material<WHITE>(pos) <= p.rubikon;
+  const bool white_endgame = Non_pawn_material<BLACK, Hardware>(pos) <= p.rubikon;
+  const bool black_endgame = Non_pawn_material<WHITE, Hardware>(pos) <= p.rubikon;
 
   const int white_king = King_term<WHITE>(pos, white_endgame, score);
   const int black_king = King_term<BLACK>(pos, black_endgame, score);
@@ -170,9 +191,38 @@ int Evaluation(const T_Bitboard* position) {
     if (black_files[file] >= 2) score += p.BONUS_PAWNN;
   }
 
-  const int white_attackers = Piece_term<WHITE>(pos, black_king, score);
-  const int black_attackers = Piece_term<BLACK>(pos, white_king, score);
+  const int white_attackers = Piece_term<WHITE, Hardware>(pos, black_king, score);
+  const int black_attackers = Piece_term<BLACK, Hardware>(pos, white_king, score);
   score += Score{p.ATAK_KING} * (white_attackers - black_attackers);
 
   return static_cast<int32_t>(static_cast<uint32_t>(score));
 }
+
+#if defined(__x86_64__) || defined(__i386__)
+#define EVALUATION_DISPATCH 1
+// Most of the evaluation's time goes into counting squares. The portable
+// build cannot assume the population-count instruction, so the evaluation
+// is compiled a second time with it and chosen once at start-up.
+__attribute__((target("popcnt"))) int Evaluate_with_popcnt(const T_Bitboard& pos) { return Evaluate<true>(pos); }
+
+bool Processor_has_popcnt() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("popcnt");
+}
+
+const bool has_popcnt = Processor_has_popcnt();
+#endif
+
+}  // namespace
+
+int Evaluation(const T_Bitboard* position) {
+#if defined(__POPCNT__)
+  return Evaluate<true>(*position);
+#elif defined(EVALUATION_DISPATCH)
+  return has_popcnt ? Evaluate_with_popcnt(*position) : Evaluate<false>(*position);
+#else
+  return Evaluate<false>(*position);
+#endif
+}
+
+int Evaluation_portable(const T_Bitboard* position) { return Evaluate<false>(*position); }

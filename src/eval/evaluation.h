@@ -3,3 +3,7 @@
 #include "board/bitboard.h"
 
 int Evaluation(const T_Bitboard* position);
+
+// The same score, always computed without the population-count instruction
+// (which Evaluation uses when the processor has it); the two must agree.
+int Evaluation_portable(const T_Bitboard* position);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "eval/parameters.h"
@@ -173,6 +174,39 @@ TEST(Evaluation, WholeScoreWithDefaults) {
       {"castled king against queen and rooks", ALL, "r2qk2r/8/8/8/8/8/5PPP/5RK1 w - - 0 1", 15},
   };
   Check(cases, sizeof cases / sizeof cases[0]);
+}
+
+// The evaluation counts squares with the processor's instruction where it
+// has one; the portable count must give the same score on any position.
+TEST(Evaluation, PortableCountGivesTheSameScore) {
+  std::mt19937 random(2024);
+  const char pieces[] = "PNBRQKpnbrqk";
+  for (int trial = 0; trial < 3000; ++trial) {
+    Use_terms(ALL);
+    if (trial % 2) eval_parameters.Z = static_cast<int32_t>(random() % 41) - 20;
+    // A random placement with up to about half of the board occupied.
+    const unsigned density = 2 + random() % 6;
+    std::string fen;
+    for (int rank = 7; rank >= 0; --rank) {
+      int empty = 0;
+      for (int file = 0; file < 8; ++file) {
+        if (random() % density != 0) {
+          ++empty;
+          continue;
+        }
+        if (empty) fen += std::to_string(empty);
+        empty = 0;
+        fen += pieces[random() % 12];
+      }
+      if (empty) fen += std::to_string(empty);
+      if (rank) fen += '/';
+    }
+    fen += " w - - 0 1";
+    T_Bitboard position;
+    std::memset(&position, 0, sizeof position);
+    Fen_to_bitboard(&position, ("fen " + fen).c_str());
+    ASSERT_EQ(Evaluation(&position), Evaluation_portable(&position)) << fen;
+  }
 }
 
 }  // namespace
