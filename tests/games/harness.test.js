@@ -8,6 +8,9 @@
 require('./lib/deps');
 const { test, describe } = require('node:test');
 const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
 const { Chess } = require('chess.js');
 const { loadOpenings, parseOpeningLine } = require('./lib/openings');
 const { fakeSpec } = require('./lib/players');
@@ -137,6 +140,24 @@ describe('games catch faulty players', () => {
       [['b', 'crash']],
     );
     assert.match(r.faults[0].detail, /status 3/);
+  });
+
+  test('a player given by a path relative to the caller still starts', { timeout: 30000 }, async () => {
+    // Each player runs in a directory of its own, so the harness must not
+    // hand it a relative path as it stands: "bin/node" exists only here.
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'relative-path-'));
+    fs.mkdirSync(path.join(dir, 'bin'));
+    fs.symlinkSync(process.execPath, path.join(dir, 'bin', 'node'));
+    const home = process.cwd();
+    process.chdir(dir);
+    try {
+      const white = { ...fakeSpec('random'), command: 'bin/node' };
+      const r = await playGame({ white, black: fakeSpec('random'), opening: start, tc: quick, graceMs: 300, maxPlies: 6 });
+      assert.deepEqual(r.faults, []);
+    } finally {
+      process.chdir(home);
+      fs.rmSync(dir, { recursive: true, force: true });
+    }
   });
 
   test('an ERROR line, sloppy replies and a wrong exit status are protocol problems', { timeout: 60000 }, async () => {

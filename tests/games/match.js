@@ -10,6 +10,8 @@
 
 require('./lib/deps');
 const { parseArgs } = require('node:util');
+const fs = require('node:fs');
+const path = require('node:path');
 const { loadOpenings } = require('./lib/openings');
 const { opponentSpec, engineSpec, findStockfish } = require('./lib/players');
 const { parseTimeControl, schedule, runGames, summarize, formatSummary, engineFaults } = require('./lib/match');
@@ -57,6 +59,13 @@ async function main() {
   if (values.help || !values.engine) {
     console.log(USAGE);
     process.exit(values.help ? 0 : 2);
+  }
+  values.engine = path.resolve(values.engine);
+  try {
+    fs.accessSync(values.engine, fs.constants.X_OK);
+  } catch (err) {
+    console.error(`cannot run the engine ${values.engine}: ${err.code}`);
+    process.exit(2);
   }
   const tc = parseTimeControl(values.tc);
   const openings = loadOpenings();

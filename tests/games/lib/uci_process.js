@@ -14,7 +14,10 @@ class UciProcess {
   // absent a fresh temporary directory is made (the engine reads and writes
   // parameter files in its working directory) and removed by close().
   constructor(command, args = [], { name = path.basename(command), cwd = null } = {}) {
-    this.command = command;
+    // The child runs in its own directory, so a path relative to ours
+    // ("build/engine") must be made absolute first; a bare name is looked up
+    // in PATH as usual.
+    this.command = command.includes('/') ? path.resolve(command) : command;
     this.args = args;
     this.name = name;
     this.ownsCwd = cwd === null;
