@@ -36,9 +36,24 @@ Score Non_pawn_material(const T_Bitboard& position) {
   return material;
 }
 
+// The three squares in front of a king on k, by plain square arithmetic
+// (so they wrap around at the a- and h-files); a square off the board is
+// left out of the set and so never counts as covered.
+template <Colour Us>
+constexpr auto shelter_squares = [] {
+  tables_detail::Table table{};
+  for (int k = 0; k < 64; ++k) {
+    for (int d = Colour_traits<Us>::forward - 1; d <= Colour_traits<Us>::forward + 1; ++d) {
+      const int s = k + d;
+      if (s >= 0 && s <= 63) table[k] |= uint64_t{1} << s;
+    }
+  }
+  return table;
+}();
+
 // King shelter and castling, or centralisation once the opponent's pieces
 // are few. Returns the king square, or NO_KING.
-template <Colour Us>
+template <Colour Us, bool Hardware>
 int King_term(const T_Bitboard& position, bool endgame, Score& score) {
   using T = Colour_traits<Us>;
   const uint64_t king_set = Pieces<Us>(position)[PIECE_KING];
@@ -51,24 +66,31 @@ int King_term(const T_Bitboard& position, bool endgame, Score& score) {
     return k;
   }
 
-  // The three squares in front of the king, by plain square arithmetic (so
-  // they wrap around at the a- and h-files). A square off the board counts
-  // as uncovered.
-  const int32_t* names = Names<Us>(position);
-  for (int d = T::forward - 1; d <= T::forward + 1; ++d) {
-    const int s = k + d;
-    if (s < 0 || s > 63 || names[s] == PIECE_NONE) score -= T::sign * Score{p.BONUS_SHIELD};
-  }
+  // Each of the three shelter squares without a piece of the king's side
+  // costs BONUS_SHIELD.
+  const int uncovered = 3 - Count<Hardware>(shelter_squares<Us>[k] & All_pieces<Us>(position));
+  score -= T::sign * uncovered * Score{p.BONUS_SHIELD};
   const uint64_t rooks = Pieces<Us>(position)[PIECE_ROOK];
   if (k == T::short_king_to && (rooks & one_bit[T::short_rook_to])) score += T::sign * Score{p.BONUS_CASTLING_O_O};
   if (k == T::long_king_to && (rooks & one_bit[T::long_rook_to])) score += T::sign * Score{p.BONUS_CASTLING_O_O_O};
   return k;
 }
 
-// Pawn advancement and, in the endgame, passed-pawn steps. Counts the pawns
-// of each file into file_count.
+// Number of files holding two or more of the pawns.
+inline uint64_t Doubled_files(uint64_t pawns) {
+  uint64_t once = 0;
+  uint64_t twice = 0;
+  for (int rank = 0; rank < 8; ++rank) {
+    const uint64_t row = (pawns >> (8 * rank)) & 0xFF;
+    twice |= once & row;
+    once |= row;
+  }
+  return twice;
+}
+
+// Pawn advancement and, in the endgame, passed-pawn steps.
 template <Colour Us>
-void Pawn_term(const T_Bitboard& position, bool endgame, int file_count[8], Score& score) {
+void Pawn_term(const T_Bitboard& position, bool endgame, Score& score) {
   using T = Colour_traits<Us>;
   const T_Eval_parameters& p = eval_parameters;
   const uint64_t their_pawns = Pieces<Other(Us)>(position)[PIECE_PAWN];
@@ -77,7 +99,6 @@ void Pawn_term(const T_Bitboard& position, bool endgame, int file_count[8], Scor
   for (uint64_t pawns = Pieces<Us>(position)[PIECE_PAWN]; pawns; pawns &= pawns - 1) {
     const int s = first_one(pawns);
     const int file = s & 7;
-    ++file_count[file];
     if (!endgame) {
       score += T::sign * Score{p.pawn_advance_middle[s]};
       continue;
@@ -179,17 +200,14 @@ inline int Evaluate(const T_Bitboard& pos) {
   const bool white_endgame = Non_pawn_material<BLACK, Hardware>(pos) <= p.rubikon;
   const bool black_endgame = Non_pawn_material<WHITE, Hardware>(pos) <= p.rubikon;
 
-  const int white_king = King_term<WHITE>(pos, white_endgame, score);
-  const int black_king = King_term<BLACK>(pos, black_endgame, score);
+  const int white_king = King_term<WHITE, Hardware>(pos, white_endgame, score);
+  const int black_king = King_term<BLACK, Hardware>(pos, black_endgame, score);
 
-  int white_files[8] = {};
-  int black_files[8] = {};
-  Pawn_term<WHITE>(pos, white_endgame, white_files, score);
-  Pawn_term<BLACK>(pos, black_endgame, black_files, score);
-  for (int file = 0; file < 8; ++file) {
-    if (white_files[file] >= 2) score -= p.BONUS_PAWNN;
-    if (black_files[file] >= 2) score += p.BONUS_PAWNN;
-  }
+  Pawn_term<WHITE>(pos, white_endgame, score);
+  Pawn_term<BLACK>(pos, black_endgame, score);
+  // Doubled pawns: BONUS_PAWNN for each file with two or more.
+  score -= Score{p.BONUS_PAWNN} * Count<Hardware>(Doubled_files(pos.white_piece[PIECE_PAWN]));
+  score += Score{p.BONUS_PAWNN} * Count<Hardware>(Doubled_files(pos.black_piece[PIECE_PAWN]));
 
   const int white_attackers = Piece_term<WHITE, Hardware>(pos, black_king, score);
   const int black_attackers = Piece_term<BLACK, Hardware>(pos, white_king, score);
