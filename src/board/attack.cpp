@@ -10,6 +10,9 @@ namespace {
 // of the kind that moves along it (rook-like or bishop-like, or a queen).
 template <Colour Us, Direction D>
 inline int Slider_attacker(const T_Bitboard& pos, int k, int slider) {
+  // Most rays hold no enemy piece that could attack along them at all.
+  const uint64_t* their = Pieces<Other(Us)>(pos);
+  if ((Ray<D>()[k] & (their[slider] | their[PIECE_QUEEN])) == 0) return 0;
   const int b = First_blocker<D>(k, pos.all_piece);
   if (b < 0 || (one_bit[b] & All_pieces<Other(Us)>(pos)) == 0) return 0;
   const int c = Names<Other(Us)>(pos)[b];
