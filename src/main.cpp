@@ -4,6 +4,7 @@
 #include "board/bitboard.h"
 #include "hash/zobrist.h"
 #include "platform/io.h"
+#include "search/kept_lines.h"
 #include "uci/uci.h"
 
 namespace {
@@ -19,6 +20,6 @@ int main() {
   nodes_counter = 0;
   Io_init();
   Init_zobrist();
-  while (Read_line(line_text)) Uci_command(line_text, moves_text, &position, &nodes_counter);
+  while (Next_command_line(line_text)) Uci_command(line_text, moves_text, &position, &nodes_counter);
   return 0;
 }

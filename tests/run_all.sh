@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the engine and runs every test: unit and end-to-end tests, games
-# through the UCI pipe, fuzzing with the sanitizer suite, and the Windows
-# builds under Wine. Missing Debian packages are installed with apt-get (as
-# root) and the node modules of the game harness with npm.
+# through the UCI pipe, fuzzing with the sanitizer suite, the Windows builds
+# under Wine and the ARM builds under qemu-user. Missing Debian packages are
+# installed with apt-get (as root) and the node modules of the game harness
+# with npm.
 #
 #   bash tests/run_all.sh
 set -euo pipefail
@@ -31,4 +32,6 @@ if [ -f tests/windows/run.sh ]; then
   echo "== Windows builds under Wine"
   bash tests/windows/run.sh
 fi
+echo "== ARM builds under qemu-user"
+bash tests/arm/run.sh
 echo "== all tests passed"

@@ -144,9 +144,13 @@ bool Read_line(char* text) {
       return false;
     }
     if (c == END_OF_INPUT) {
-      // A last line without a line feed is still a line; nothing at all is the end.
-      text[count] = '\0';
-      return count > 0;
+      // A last line without a line feed is still a line (its line end below
+      // included); nothing at all is the end.
+      if (count == 0) {
+        text[0] = '\0';
+        return false;
+      }
+      break;
     }
     if (c == '\n') break;
     if (count == LINE_MAX_CHARS) {

@@ -237,6 +237,33 @@ TEST(DuringSearch, IsreadyIsAnsweredWhileTheSearchGoesOn) {
   EXPECT_EQ(engine.wait_exit(5000), 0);
 }
 
+TEST(DuringSearch, CommandsSentAheadAreKeptAndRunInOrderAfterTheBestmove) {
+  // A whole script at once, as from "engine < commands.txt": the first search
+  // reads the lines behind its "go". "stop" ends it at once; the "position"
+  // and "go" before it run afterwards, and the "isready" behind them is
+  // answered only after their search.
+  Transcript t = Run_transcript(HANDSHAKE +
+                                "position startpos\ngo infinite\n"
+                                "position startpos moves e2e4\ngo depth 3\nisready\n"
+                                "ucinewgame\nxyzzy\nstop\n",
+                                60000);
+  EXPECT_EQ(t.status, 0);
+  std::vector<std::string> replies;
+  for (const std::string& line : Lines(t.output))
+    if (Starts_with(line, "bestmove ") || Starts_with(line, "readyok") || Starts_with(line, "WARNING")) replies.push_back(line);
+  ASSERT_EQ(replies.size(), 5u) << t.output;
+  EXPECT_EQ(replies[0], "readyok ");
+  EXPECT_TRUE(Starts_with(replies[1], "bestmove ")) << t.output;
+  // The kept search ran from the kept position: Black's move, to depth 3.
+  EXPECT_TRUE(std::regex_match(replies[2], std::regex("bestmove [a-h][78][a-h][1-8]"))) << t.output;
+  EXPECT_EQ(replies[3], "readyok ");
+  EXPECT_EQ(replies[4], "WARNING ! Unknown command");
+  const std::string second = t.output.substr(t.output.find(replies[1]) + replies[1].size());
+  auto driver = Driver_lines(second);
+  ASSERT_EQ(driver.size(), 3u) << second;
+  EXPECT_EQ(Depth_of(driver.back()), 3);
+}
+
 TEST(DuringSearch, QuitEndsTheProcessWithStatusOneAndNoBestmove) {
   Engine_process engine;
   Start_infinite(&engine, "position startpos");

@@ -118,6 +118,12 @@ TEST(EndOfInput, LastLineWithoutLineFeedIsStillExecuted) {
   EXPECT_EQ(t.status, 1);
 }
 
+TEST(EndOfInput, LastLineEndingInACarriageReturnIsStillACommand) {
+  Transcript t = Run_transcript("uci\nquit\r");
+  EXPECT_EQ(t.output, UCI_REPLY);
+  EXPECT_EQ(t.status, 1);
+}
+
 TEST(LineEnds, CarriageReturnLineFeedPairsEndLines) {
   Transcript t = Run_transcript("uci\r\nisready\r\nucinewgame\r\n\r\nquit\r\n", 10000, {}, true);
   EXPECT_EQ(t.output, UCI_REPLY + READY_REPLY + UNKNOWN);

@@ -5,7 +5,7 @@
 // 1 when the engine made any fault (illegal move, loss on time, crash,
 // silence, protocol error), 0 otherwise.
 //
-//   node tests/games/match.js --engine build/engine --games 100 --tc 10+0.1 \
+//   node tests/games/match.js --engine build/tavox --games 100 --tc 10+0.1 \
 //        --opponents sf:3,sf:6 --concurrency 2 --pgn /tmp/games.pgn
 
 require('./lib/deps');

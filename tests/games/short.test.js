@@ -4,7 +4,7 @@
 // of games at a fast clock against weakened stockfish and against the engine
 // itself, each game refereed by chess.js.
 //
-//   node tests/games/short.test.js --engine build/engine [--tc 3+0.05] [--skill 3]
+//   node tests/games/short.test.js --engine build/tavox [--tc 3+0.05] [--skill 3]
 
 require('./lib/deps');
 const { test, describe } = require('node:test');

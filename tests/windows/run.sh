@@ -2,7 +2,7 @@
 # Builds the Windows engine (64-bit and 32-bit .exe) with MinGW-w64 and tests
 # it under Wine against the Linux build. Installs what it needs with apt-get.
 #
-# Results: build-win64/engine.exe, build-win32/engine.exe (statically linked,
+# Results: build-win64/tavox.exe, build-win32/tavox.exe (statically linked,
 # nothing needed beside them), and the wine_tests results from build-wine/.
 #
 # Environment:
@@ -57,7 +57,7 @@ fi
 build_windows() {  # directory, toolchain file
   local dir=$1 toolchain=$root/cmake/$2
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF >/dev/null
-  cmake --build "$dir" -j2 --target engine
+  cmake --build "$dir" -j2 --target tavox
   cmake -S tests/windows -B "$dir/test-programs" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$dir/test-programs" -j2
 }
@@ -65,7 +65,7 @@ log "building the 64-bit engine"
 build_windows build-win64 mingw-w64-x86_64.cmake
 log "building the 32-bit engine"
 build_windows build-win32 mingw-w64-i686.cmake
-for exe in build-win64/engine.exe build-win32/engine.exe; do
+for exe in build-win64/tavox.exe build-win32/tavox.exe; do
   log "$exe: $(stat -c %s "$exe") bytes, imports: $(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name/ {printf "%s ", $3}')"
 done
 
@@ -96,7 +96,7 @@ fi
 # --- Tests ---------------------------------------------------------------------
 log "building the Linux engine and the Wine test driver"
 cmake -S . -B build-wine -DCMAKE_BUILD_TYPE=Release -DENGINE_WINE_TESTS=ON "-DENGINE_WINE_BUILDS=$builds" >/dev/null
-cmake --build build-wine -j2 --target engine wine_tests
+cmake --build build-wine -j2 --target tavox wine_tests
 # One test at a time: the stop-to-bestmove timing should not share the two cores.
 status=0
 ctest --test-dir build-wine --output-on-failure -R '^Builds/Wine\.' || status=$?

@@ -110,7 +110,7 @@ class Wine : public ::testing::TestWithParam<Windows_build> {
   std::unique_ptr<Engine_process> Start(const std::vector<std::string>& wine_arguments) const {
     return std::make_unique<Engine_process>(WINE_PROGRAM, wine_arguments);
   }
-  std::unique_ptr<Engine_process> Start_engine() const { return Start(Relayed(Exe("engine.exe"))); }
+  std::unique_ptr<Engine_process> Start_engine() const { return Start(Relayed(Exe("tavox.exe"))); }
 
   // Starts a search without limit and waits until the driver has reported at
   // least one depth, so the search is under way.
@@ -146,7 +146,7 @@ TEST_P(Wine, HandshakeIsByteForByteTheLinuxOne) {
 
   {
     SCOPED_TRACE("started by Wine directly, input from a Linux pipe");
-    auto engine = Start(Direct(Exe("engine.exe")));
+    auto engine = Start(Direct(Exe("tavox.exe")));
     Transcript run = Run_session(engine.get(), handshake);
     EXPECT_EQ(run.output, linux_run.output);  // also: every line ends in a single LF, no CR
     EXPECT_EQ(run.status, 0);

@@ -15,7 +15,7 @@ class UciProcess {
   // parameter files in its working directory) and removed by close().
   constructor(command, args = [], { name = path.basename(command), cwd = null } = {}) {
     // The child runs in its own directory, so a path relative to ours
-    // ("build/engine") must be made absolute first; a bare name is looked up
+    // ("build/tavox") must be made absolute first; a bare name is looked up
     // in PATH as usual.
     this.command = command.includes('/') ? path.resolve(command) : command;
     this.args = args;

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Builds the engine for 64-bit and 32-bit ARM Linux (statically linked, with
+# Debian's cross compilers), runs each build under qemu-user, and checks that
+# the handshake and "go depth 6" on 25 positions of ../shared/positions.epd
+# print exactly what the x86-64 build prints (the nps figures masked).
+# Installs what it needs with apt-get.
+#
+#   bash tests/arm/run.sh            (after the native build in build/)
+#
+# Results: build-arm64/tavox and build-armhf/tavox, ready to copy to a board.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+root=$PWD
+log() { echo "[arm] $*"; }
+
+need=()
+for pkg in g++ cmake make g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user binutils; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  log "installing ${need[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+positions="$root/../shared/positions.epd"
+[ -f "$positions" ] || { echo "missing $positions" >&2; exit 1; }
+
+native=$root/build/tavox
+if [ ! -x "$native" ]; then
+  log "building the native engine"
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build -j2 --target tavox >/dev/null
+fi
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# One whole session in a fresh directory; stdout with the nps figures masked.
+session() {  # runner... (the session text on standard input)
+  local dir
+  dir=$(mktemp -d -p "$scratch")
+  (cd "$dir" && "$@") | sed -E 's/ nps -?[0-9]+/ nps X/g'
+}
+
+fail=0
+for arch in arm64:linux-aarch64:qemu-aarch64 armhf:linux-armhf:qemu-arm; do
+  IFS=: read -r name toolchain qemu <<<"$arch"
+  dir=build-$name
+  started=$SECONDS
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$dir" -j2 --target tavox >/dev/null
+  exe=$root/$dir/tavox
+  if readelf -l "$exe" | grep -q INTERP; then
+    echo "[arm] $dir/tavox is not statically linked" >&2
+    fail=1
+    continue
+  fi
+  log "$dir/tavox built in $((SECONDS - started)) s"
+
+  started=$SECONDS
+  same=0
+  total=0
+  while IFS= read -r fen; do
+    total=$((total + 1))
+    text=$(printf 'uci\nisready\nposition fen %s\ngo depth 6\n' "$fen")
+    expected=$(session "$native" <<<"$text")
+    actual=$(session "$qemu" "$exe" <<<"$text")
+    if [ "$expected" = "$actual" ]; then
+      same=$((same + 1))
+    elif [ $((total - same)) -le 3 ]; then
+      echo "[arm] $name differs on: $fen" >&2
+      diff <(echo "$expected") <(echo "$actual") | head -n 6 >&2 || true
+    fi
+  done < <(awk 'NR % 8 == 1' "$positions" | cut -d' ' -f1-6)
+  log "$name under $qemu: $same/$total sessions identical to x86-64 ($((SECONDS - started)) s)"
+  [ "$same" = "$total" ] || fail=1
+done
+exit $fail
