@@ -15,7 +15,7 @@ const { Chess } = require('chess.js');
 const { loadOpenings, parseOpeningLine } = require('./lib/openings');
 const { fakeSpec } = require('./lib/players');
 const { playGame, refereeVerdict, positionCommand } = require('./lib/game');
-const { parseTimeControl, summarize, engineOutcome, schedule } = require('./lib/match');
+const { parseTimeControl, summarize, engineOutcome, schedule, eloEstimate } = require('./lib/match');
 const { probeIsreadyAndStop, probeQuitDuringSearch, probeEndOfInput, probePositions, median } = require('./lib/protocol');
 
 const openings = loadOpenings();
@@ -259,5 +259,10 @@ describe('match bookkeeping', () => {
     assert.equal(s.totals.protocol, 1);
     assert.equal(s.engineTime.maxShare, 0.3); // the engine played Black in game 2
     assert.equal(median([5, 1, 3, 100]), 4);
+    // 60 wins, 30 draws, 10 losses: a 75% score, +191 Elo.
+    const e = eloEstimate({ games: 100, win: 60, draw: 30, loss: 10 });
+    assert.equal(Math.round(e.elo), 191);
+    assert.ok(e.error > 50 && e.error < 100, String(e.error));
+    assert.equal(eloEstimate({ games: 4, win: 4, draw: 0, loss: 0 }), null);
   });
 });

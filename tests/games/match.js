@@ -26,7 +26,8 @@ const {
 const USAGE = `usage: node match.js --engine PATH [options]
   --games N          games in all, shared evenly among the opponents (default 100)
   --tc BASE+INC      clock per side and increment in seconds (default 10+0.1)
-  --opponents LIST   comma-separated: sf:N (stockfish, Skill Level N), self, random
+  --opponents LIST   comma-separated: sf:N (stockfish, Skill Level N), self,
+                     build:PATH (another build of the engine), random
                      (default sf:3,sf:6)
   --concurrency N    games played at once (default 1; 2 suits a 2-core machine)
   --probes N         isready/stop tries during "go infinite" (default 20, 0 to skip)

@@ -108,6 +108,24 @@ function summarize(records) {
   return { perOpponent, totals, engineTime };
 }
 
+// The Elo difference a score implies, with the half-width of its 95% interval
+// from the spread of the game results (null when the score is 0 or 1).
+function eloEstimate({ games, win, draw, loss }) {
+  if (games === 0) return null;
+  const mean = (win + draw / 2) / games;
+  const elo = (p) => -400 * Math.log10(1 / p - 1);
+  if (mean <= 0 || mean >= 1) return null;
+  const variance = (win * (1 - mean) ** 2 + draw * (0.5 - mean) ** 2 + loss * mean ** 2) / games;
+  const margin = 1.96 * Math.sqrt(variance / games);
+  const lower = Math.max(mean - margin, 1e-6);
+  const upper = Math.min(mean + margin, 1 - 1e-6);
+  return { elo: elo(mean), error: (elo(upper) - elo(lower)) / 2 };
+}
+
+function eloText(e) {
+  return e ? `, Elo ${e.elo >= 0 ? '+' : ''}${e.elo.toFixed(0)} ± ${e.error.toFixed(0)}` : '';
+}
+
 function formatSummary(summary) {
   const lines = [];
   const { perOpponent, totals, engineTime } = summary;
@@ -123,7 +141,8 @@ function formatSummary(summary) {
       );
     } else {
       lines.push(
-        `  vs ${name}: ${row.games} games, engine +${row.win} =${row.draw} -${row.loss} (${score}/${row.games}); ${reasons}`,
+        `  vs ${name}: ${row.games} games, engine +${row.win} =${row.draw} -${row.loss} (${score}/${row.games}` +
+          `${eloText(eloEstimate(row))}); ${reasons}`,
       );
     }
   }
@@ -143,4 +162,13 @@ function formatSummary(summary) {
   return lines.join('\n');
 }
 
-module.exports = { parseTimeControl, schedule, runGames, engineFaults, engineOutcome, summarize, formatSummary };
+module.exports = {
+  parseTimeControl,
+  schedule,
+  runGames,
+  engineFaults,
+  engineOutcome,
+  summarize,
+  formatSummary,
+  eloEstimate,
+};

@@ -71,13 +71,15 @@ function fakeSpec(mode = 'random', { strict = true, label = `fake-${mode}`, extr
 }
 
 // Parses an opponent name of the command line: "sf:N" (stockfish at skill N),
-// "self" (the engine itself), "random" (random mover).
+// "self" (the engine itself), "build:PATH" (another build of the engine, held
+// to the same replies), "random" (random mover).
 function opponentSpec(name, enginePath) {
   if (name === 'self') return engineSpec(enginePath, { label: 'self' });
+  if (name.startsWith('build:')) return engineSpec(path.resolve(name.slice(6)), { label: 'build' });
   if (name === 'random') return fakeSpec('random', { label: 'random', strict: false });
   const m = /^sf:(\d+)$/.exec(name);
   if (m) return stockfishSpec(Number(m[1]));
-  throw new Error(`unknown opponent "${name}" (use sf:N, self or random)`);
+  throw new Error(`unknown opponent "${name}" (use sf:N, self, build:PATH or random)`);
 }
 
 const HANDSHAKE_TIMEOUT_MS = 10000;
