@@ -128,10 +128,9 @@ inline void Restore_their_rights(T_Bitboard& pos, const T_Undo& undo, int captur
 }
 
 template <Colour Us>
-void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
+void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
-  const int32_t move = list.move[index];
   const int f = Move_from(move), t = Move_to(move), kind = Move_kind(move);
   int32_t* own_names = Names<Us>(pos);
   int32_t* their_names = Names<Them>(pos);
@@ -220,10 +219,9 @@ void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
 }
 
 template <Colour Us>
-void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& list) {
+void Unmake(T_Bitboard& pos, int32_t move, const T_Undo& undo) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
-  const int32_t move = list.move[index];
   const int f = Move_from(move), t = Move_to(move), kind = Move_kind(move);
   const int captured = Move_captured(move);
   int32_t* own_names = Names<Us>(pos);
@@ -303,15 +301,28 @@ void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& 
 
 }  // namespace
 
+template <Colour Us>
+void Make_move(int32_t move, T_Bitboard* position, T_Undo* undo) {
+  Make<Us>(move, *position, *undo);
+}
+template <Colour Us>
+void Unmake_move(int32_t move, T_Bitboard* position, const T_Undo* undo) {
+  Unmake<Us>(*position, move, *undo);
+}
+template void Make_move<WHITE>(int32_t, T_Bitboard*, T_Undo*);
+template void Make_move<BLACK>(int32_t, T_Bitboard*, T_Undo*);
+template void Unmake_move<WHITE>(int32_t, T_Bitboard*, const T_Undo*);
+template void Unmake_move<BLACK>(int32_t, T_Bitboard*, const T_Undo*);
+
 void Make_move_white(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
-  Make<WHITE>(index, *position, *undo, *list);
+  Make<WHITE>(list->move[index], *position, *undo);
 }
 void Make_move_black(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
-  Make<BLACK>(index, *position, *undo, *list);
+  Make<BLACK>(list->move[index], *position, *undo);
 }
 void Unmake_move_white(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list) {
-  Unmake<WHITE>(*position, index, *undo, *list);
+  Unmake<WHITE>(*position, list->move[index], *undo);
 }
 void Unmake_move_black(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list) {
-  Unmake<BLACK>(*position, index, *undo, *list);
+  Unmake<BLACK>(*position, list->move[index], *undo);
 }
