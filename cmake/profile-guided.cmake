@@ -31,6 +31,7 @@ elseif(ENGINE_PGO)
   set(pgo_dir ${CMAKE_BINARY_DIR}/pgo)
   set(pgo_data ${pgo_dir}/profile)
   set(pgo_bench ${pgo_dir}/build/bench${CMAKE_EXECUTABLE_SUFFIX})
+  set(pgo_perft ${pgo_dir}/build/perft${CMAKE_EXECUTABLE_SUFFIX})
   set(ENGINE_PGO_STAMP ${pgo_dir}/profile.stamp)
   ExternalProject_Add(engine_pgo_instrumented
     SOURCE_DIR ${CMAKE_SOURCE_DIR}
@@ -39,14 +40,15 @@ elseif(ENGINE_PGO)
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DENGINE_TESTS=OFF -DENGINE_LTO=OFF -DENGINE_PGO=OFF
                -DENGINE_PGO_GENERATE=${pgo_data} -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}
     BUILD_ALWAYS ON
-    BUILD_BYPRODUCTS ${pgo_bench}
+    BUILD_BYPRODUCTS ${pgo_bench} ${pgo_perft}
     INSTALL_COMMAND "")
   # Counts of an earlier run would add up with the new ones, so they go first.
   add_custom_command(OUTPUT ${ENGINE_PGO_STAMP}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${pgo_data}
     COMMAND ${pgo_bench} ${ENGINE_PGO_TRAINING_DEPTH} > ${pgo_dir}/training.log
+    COMMAND ${pgo_perft} "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1" 4 >> ${pgo_dir}/training.log
     COMMAND ${CMAKE_COMMAND} -E touch ${ENGINE_PGO_STAMP}
-    DEPENDS ${pgo_bench}
+    DEPENDS ${pgo_bench} ${pgo_perft}
     WORKING_DIRECTORY ${pgo_dir}
     COMMENT "Training the profile-guided build on the bench")
   add_custom_target(engine_pgo_profile DEPENDS ${ENGINE_PGO_STAMP})
