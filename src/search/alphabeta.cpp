@@ -88,6 +88,8 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     }
     const int kind = Move_kind(move);
     if (pv && kind == KIND_CAPTURE && last_kind == KIND_CAPTURE) new_depth = depth + 1;
+    // A child above the horizon probes the table for its key.
+    if (ply + 1 < new_depth) Hash_prefetch(position->hash_key);
 
     // Zero window at the bound this side moves.
     const int zero_alpha = Us == WHITE ? alpha : beta - 1;
