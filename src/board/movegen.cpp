@@ -314,6 +314,22 @@ void Generate_captures(T_List_moves& list, const T_Bitboard& pos) {
 
 // Quiet moves of one piece from f to every square of targets, in increasing order.
 inline void Add_quiet_set(T_List_moves& list, int& count, int piece, int f, uint64_t targets) {
+  // No piece has more than 27 moves: while that many still fit, neither the
+  // capacity nor the range check (squares come from bit scans) can fail.
+  constexpr int MOST_MOVES_OF_A_PIECE = 27;
+  if (count <= LIST_CAPACITY - MOST_MOVES_OF_A_PIECE) {
+    const int32_t word = Move_word(piece, f, 0, KIND_QUIET, 0);
+    const int32_t* keys = history[f];
+    int n = count;
+    for (; targets; targets &= targets - 1) {
+      const int t = first_one(targets);
+      list.move[n] = word | Move_word(0, 0, t, 0, 0);
+      list.sort[n] = keys[t];
+      ++n;
+    }
+    count = n;
+    return;
+  }
   for (; targets; targets &= targets - 1) {
     const int t = first_one(targets);
     Append(list, count, Move_word(piece, f, t, KIND_QUIET, 0), history[f][t]);
