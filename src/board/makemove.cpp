@@ -51,17 +51,8 @@ inline T_Rights Rights(const T_Bitboard& pos) {
 }
 inline void Set_rights(T_Bitboard& pos, const T_Rights& r) { std::memcpy(&pos.castling_Q, &r, sizeof r); }
 
-inline void Save_state(const T_Bitboard& pos, T_Undo& undo) {
-  undo.taking_passage_yes = pos.taking_passage_yes;
-  std::memcpy(&undo.taking_passage_x, &pos.taking_passage_x, 8);
-  std::memcpy(&undo.castling_Q, &pos.castling_Q, 4);
-}
-
-inline void Restore_state(T_Bitboard& pos, const T_Undo& undo) {
-  pos.taking_passage_yes = undo.taking_passage_yes;
-  std::memcpy(&pos.taking_passage_x, &undo.taking_passage_x, 8);
-  std::memcpy(&pos.castling_Q, &undo.castling_Q, 4);
-}
+using makemove_detail::Restore_state;
+using makemove_detail::Save_state;
 
 // The en-passant square after a double step, both coordinates at once.
 inline void Set_passage(T_Bitboard& pos, int x, int y) {
@@ -78,14 +69,7 @@ inline void Flip(T_Bitboard& pos, int piece, int s) {
 }
 
 // Moves a piece of side C and type piece from f to t, sets and map.
-template <Colour C>
-inline void Shift_piece(T_Bitboard& pos, int piece, int f, int t) {
-  const uint64_t both = one_bit[f] | one_bit[t];
-  All_pieces<C>(pos) ^= both;
-  Pieces<C>(pos)[piece] ^= both;
-  Names<C>(pos)[t] = piece;
-  Names<C>(pos)[f] = 0;
-}
+using makemove_detail::Shift_piece;
 
 // A king or rook of ours leaving f takes the matching rights with it.
 template <Colour Us>
@@ -274,17 +258,17 @@ void Unmake(T_Bitboard& pos, int32_t move, const T_Undo& undo) {
 }  // namespace
 
 template <Colour Us>
-void Make_move(int32_t move, T_Bitboard* position, T_Undo* undo) {
+void Make_move_general(int32_t move, T_Bitboard* position, T_Undo* undo) {
   Make<Us>(move, *position, *undo);
 }
 template <Colour Us>
-void Unmake_move(int32_t move, T_Bitboard* position, const T_Undo* undo) {
+void Unmake_move_general(int32_t move, T_Bitboard* position, const T_Undo* undo) {
   Unmake<Us>(*position, move, *undo);
 }
-template void Make_move<WHITE>(int32_t, T_Bitboard*, T_Undo*);
-template void Make_move<BLACK>(int32_t, T_Bitboard*, T_Undo*);
-template void Unmake_move<WHITE>(int32_t, T_Bitboard*, const T_Undo*);
-template void Unmake_move<BLACK>(int32_t, T_Bitboard*, const T_Undo*);
+template void Make_move_general<WHITE>(int32_t, T_Bitboard*, T_Undo*);
+template void Make_move_general<BLACK>(int32_t, T_Bitboard*, T_Undo*);
+template void Unmake_move_general<WHITE>(int32_t, T_Bitboard*, const T_Undo*);
+template void Unmake_move_general<BLACK>(int32_t, T_Bitboard*, const T_Undo*);
 
 void Make_move_white(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
   Make<WHITE>(list->move[index], *position, *undo);
