@@ -17,7 +17,13 @@ set(ENGINE_PGO_TRAINING_DEPTH 5 CACHE STRING "Search depth of the bench run that
 set(pgo_default OFF)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_BUILD_TYPE STREQUAL "Release" AND NOT CMAKE_CROSSCOMPILING
    AND NOT ENGINE_SANITIZE AND NOT ENGINE_PGO_GENERATE)
-  set(pgo_default ON)
+  # Profiles are matched to objects by paths relative to the build tree,
+  # which needs GCC 11 or later.
+  include(CheckCXXCompilerFlag)
+  check_cxx_compiler_flag("-fprofile-prefix-path=${CMAKE_BINARY_DIR}" ENGINE_HAS_PROFILE_PREFIX_PATH)
+  if(ENGINE_HAS_PROFILE_PREFIX_PATH)
+    set(pgo_default ON)
+  endif()
 endif()
 option(ENGINE_PGO "Profile-guided optimisation trained on the bench (native GCC Release builds)" ${pgo_default})
 
