@@ -6,43 +6,73 @@
 
 namespace {
 
+using tables_detail::Table;
+
+// All four rook lines, and all four diagonals, through each square.
+constexpr Table Union_of(const Table& a, const Table& b, const Table& c, const Table& d) {
+  Table t{};
+  for (int s = 0; s < 64; ++s) t[s] = a[s] | b[s] | c[s] | d[s];
+  return t;
+}
+constexpr Table rook_lines = Union_of(ray_N, ray_W, ray_S, ray_E);
+constexpr Table diagonals = Union_of(ray_NE, ray_NW, ray_SW, ray_SE);
+
+// The squares from which an enemy pawn attacks a king of colour C on k:
+// k + 7 and k + 9 for White's king (k not on the a- or h-file edge that
+// would wrap), looked at only while k < 56; mirrored for Black's, k >= 14.
+template <Colour C>
+constexpr Table Make_pawn_attackers() {
+  using T = Colour_traits<C>;
+  Table t{};
+  for (int k = 0; k < 64; ++k) {
+    if (!T::King_pawn_test(k)) continue;
+    if (k % 8 != T::king_pawn_first_bad_file) t[k] |= uint64_t{1} << (k + T::king_pawn_first);
+    if (k % 8 != T::king_pawn_second_bad_file) t[k] |= uint64_t{1} << (k + T::king_pawn_second);
+  }
+  return t;
+}
+template <Colour C>
+constexpr Table pawn_attackers = Make_pawn_attackers<C>();
+
 // The attacker along D, if the nearest piece on that ray is an enemy slider
 // of the kind that moves along it (rook-like or bishop-like, or a queen).
 template <Colour Us, Direction D>
-inline int Slider_attacker(const T_Bitboard& pos, int k, int slider) {
-  // Most rays hold no enemy piece that could attack along them at all.
-  const uint64_t* their = Pieces<Other(Us)>(pos);
-  if ((Ray<D>()[k] & (their[slider] | their[PIECE_QUEEN])) == 0) return 0;
-  const int b = First_blocker<D>(k, pos.all_piece);
-  if (b < 0 || (one_bit[b] & All_pieces<Other(Us)>(pos)) == 0) return 0;
-  const int c = Names<Other(Us)>(pos)[b];
-  return (c == slider || c == PIECE_QUEEN) ? c : 0;
+inline int Slider_attacker(const T_Bitboard& pos, int k, uint64_t sliders) {
+  if ((Ray<D>()[k] & sliders) == 0) return 0;
+  const int b = Nearest<D>(Ray<D>()[k] & pos.all_piece);
+  if ((sliders >> b) & 1) return Names<Other(Us)>(pos)[b];
+  return 0;
 }
 
+// The attackers are looked for in a fixed order (rook lines N, W, S, E,
+// diagonals NE, NW, SW, SE, knights, king, pawns) and the first one found
+// is named. Each group is skipped at once when no enemy piece that could
+// attack that way stands on its lines.
 template <Colour Us>
 int King_attacked(const T_Bitboard& pos) {
-  using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
   const uint64_t kings = Pieces<Us>(pos)[PIECE_KING];
   if (kings == 0) return 0;  // no king, nothing to attack
   const int k = first_one(kings);
-  int c;
-  if ((c = Slider_attacker<Us, DIR_N>(pos, k, PIECE_ROOK))) return c;
-  if ((c = Slider_attacker<Us, DIR_W>(pos, k, PIECE_ROOK))) return c;
-  if ((c = Slider_attacker<Us, DIR_S>(pos, k, PIECE_ROOK))) return c;
-  if ((c = Slider_attacker<Us, DIR_E>(pos, k, PIECE_ROOK))) return c;
-  if ((c = Slider_attacker<Us, DIR_NE>(pos, k, PIECE_BISHOP))) return c;
-  if ((c = Slider_attacker<Us, DIR_NW>(pos, k, PIECE_BISHOP))) return c;
-  if ((c = Slider_attacker<Us, DIR_SW>(pos, k, PIECE_BISHOP))) return c;
-  if ((c = Slider_attacker<Us, DIR_SE>(pos, k, PIECE_BISHOP))) return c;
   const uint64_t* their = Pieces<Them>(pos);
+  const uint64_t straight = their[PIECE_ROOK] | their[PIECE_QUEEN];
+  int c;
+  if (rook_lines[k] & straight) {
+    if ((c = Slider_attacker<Us, DIR_N>(pos, k, straight))) return c;
+    if ((c = Slider_attacker<Us, DIR_W>(pos, k, straight))) return c;
+    if ((c = Slider_attacker<Us, DIR_S>(pos, k, straight))) return c;
+    if ((c = Slider_attacker<Us, DIR_E>(pos, k, straight))) return c;
+  }
+  const uint64_t diagonal = their[PIECE_BISHOP] | their[PIECE_QUEEN];
+  if (diagonals[k] & diagonal) {
+    if ((c = Slider_attacker<Us, DIR_NE>(pos, k, diagonal))) return c;
+    if ((c = Slider_attacker<Us, DIR_NW>(pos, k, diagonal))) return c;
+    if ((c = Slider_attacker<Us, DIR_SW>(pos, k, diagonal))) return c;
+    if ((c = Slider_attacker<Us, DIR_SE>(pos, k, diagonal))) return c;
+  }
   if (knight_moves[k] & their[PIECE_KNIGHT]) return PIECE_KNIGHT;
   if (king_moves[k] & their[PIECE_KING]) return PIECE_KING;
-  if (T::King_pawn_test(k)) {
-    const int32_t* names = Names<Them>(pos);
-    if (k % 8 != T::king_pawn_first_bad_file && names[k + T::king_pawn_first] == PIECE_PAWN) return PIECE_PAWN;
-    if (k % 8 != T::king_pawn_second_bad_file && names[k + T::king_pawn_second] == PIECE_PAWN) return PIECE_PAWN;
-  }
+  if (pawn_attackers<Us>[k] & their[PIECE_PAWN]) return PIECE_PAWN;
   return 0;
 }
 

@@ -1,39 +1,13 @@
 #include "board/makemove.h"
 
+#include <cstddef>
+#include <cstring>
+
 #include "board/colour.h"
 #include "board/tables.h"
 #include "eval/parameters.h"
 
 namespace {
-
-template <Colour C>
-inline bool& Undo_long(T_Undo& u) {
-  if constexpr (C == WHITE)
-    return u.castling_Q;
-  else
-    return u.castling_q;
-}
-template <Colour C>
-inline bool& Undo_short(T_Undo& u) {
-  if constexpr (C == WHITE)
-    return u.castling_K;
-  else
-    return u.castling_k;
-}
-template <Colour C>
-inline bool Undo_long(const T_Undo& u) {
-  if constexpr (C == WHITE)
-    return u.castling_Q;
-  else
-    return u.castling_q;
-}
-template <Colour C>
-inline bool Undo_short(const T_Undo& u) {
-  if constexpr (C == WHITE)
-    return u.castling_K;
-  else
-    return u.castling_k;
-}
 
 // Material value of a promotion piece by its named weight.
 inline int32_t Named_value(int code) {
@@ -50,137 +24,132 @@ inline int32_t Named_value(int code) {
   }
 }
 
-// Removes (or adds: the same XOR) the piece of side C named by its map at s.
+// Make keeps every field that a move can change besides the pieces (the
+// en-passant state and the four castling rights) and unmake puts all of
+// them back. A field the move left alone gets back the value it still has,
+// so this restores exactly what a move changed without unmake having to
+// work out again what that was.
+//
+// The en-passant square (x, y) and the four rights are each read and
+// written as one block, everywhere make and unmake touch them: a wide read
+// of fields just written one by one would wait for the writes to reach the
+// cache instead of taking them straight from the store buffer.
+static_assert(offsetof(T_Bitboard, taking_passage_y) == offsetof(T_Bitboard, taking_passage_x) + 4, "x, y adjacent");
+static_assert(offsetof(T_Undo, taking_passage_y) == offsetof(T_Undo, taking_passage_x) + 4, "x, y adjacent");
+static_assert(offsetof(T_Bitboard, castling_k) == offsetof(T_Bitboard, castling_Q) + 3, "rights adjacent");
+static_assert(offsetof(T_Undo, castling_k) == offsetof(T_Undo, castling_Q) + 3, "rights adjacent");
+
+struct T_Rights {
+  bool flag[4];  // castling_Q, castling_K, castling_q, castling_k
+};
+constexpr int RIGHT_Q = 0, RIGHT_K = 1, RIGHT_q = 2, RIGHT_k = 3;
+
+inline T_Rights Rights(const T_Bitboard& pos) {
+  T_Rights r;
+  std::memcpy(&r, &pos.castling_Q, sizeof r);
+  return r;
+}
+inline void Set_rights(T_Bitboard& pos, const T_Rights& r) { std::memcpy(&pos.castling_Q, &r, sizeof r); }
+
+using makemove_detail::Restore_state;
+using makemove_detail::Save_state;
+
+// The en-passant square after a double step, both coordinates at once.
+inline void Set_passage(T_Bitboard& pos, int x, int y) {
+  const int32_t xy[2] = {x, y};
+  std::memcpy(&pos.taking_passage_x, xy, 8);
+}
+
+// Takes a piece of side C and type piece off s, or puts it there (the same
+// XOR), in the sets only.
 template <Colour C>
-inline void Toggle(T_Bitboard& pos, int s) {
+inline void Flip(T_Bitboard& pos, int piece, int s) {
   All_pieces<C>(pos) ^= one_bit[s];
-  Pieces<C>(pos)[Names<C>(pos)[s]] ^= one_bit[s];
+  Pieces<C>(pos)[piece] ^= one_bit[s];
 }
 
-// Moves a piece of side C from f to t, maps included.
-template <Colour C>
-inline void Relocate(T_Bitboard& pos, int f, int t) {
-  int32_t* names = Names<C>(pos);
-  Toggle<C>(pos, f);
-  names[t] = names[f];
-  names[f] = 0;
-  Toggle<C>(pos, t);
-}
+// Moves a piece of side C and type piece from f to t, sets and map.
+using makemove_detail::Shift_piece;
 
-// A king or rook of ours leaving its square takes the matching rights with it.
+// A king or rook of ours leaving f takes the matching rights with it.
 template <Colour Us>
-inline void Clear_own_rights(T_Bitboard& pos, T_Undo& undo, int piece, int f) {
+inline void Clear_own_rights(T_Bitboard& pos, int piece, int f) {
   using T = Colour_traits<Us>;
+  constexpr int own_long = Us == WHITE ? RIGHT_Q : RIGHT_q, own_short = Us == WHITE ? RIGHT_K : RIGHT_k;
   if (piece == PIECE_KING) {
-    Undo_short<Us>(undo) = Castling_short<Us>(pos);
-    Undo_long<Us>(undo) = Castling_long<Us>(pos);
-    Castling_short<Us>(pos) = false;
-    Castling_long<Us>(pos) = false;
-  } else if (piece == PIECE_ROOK) {
-    if (f == T::long_rook_from) {
-      Undo_long<Us>(undo) = Castling_long<Us>(pos);
-      Castling_long<Us>(pos) = false;
-    } else if (f == T::short_rook_from) {
-      Undo_short<Us>(undo) = Castling_short<Us>(pos);
-      Castling_short<Us>(pos) = false;
-    }
-  }
-}
-
-template <Colour Us>
-inline void Restore_own_rights(T_Bitboard& pos, const T_Undo& undo, int piece, int f) {
-  using T = Colour_traits<Us>;
-  if (piece == PIECE_KING) {
-    Castling_short<Us>(pos) = Undo_short<Us>(undo);
-    Castling_long<Us>(pos) = Undo_long<Us>(undo);
-  } else if (piece == PIECE_ROOK) {
-    if (f == T::long_rook_from)
-      Castling_long<Us>(pos) = Undo_long<Us>(undo);
-    else if (f == T::short_rook_from)
-      Castling_short<Us>(pos) = Undo_short<Us>(undo);
+    T_Rights r = Rights(pos);
+    r.flag[own_long] = false;
+    r.flag[own_short] = false;
+    Set_rights(pos, r);
+  } else if (piece == PIECE_ROOK && (f == T::long_rook_from || f == T::short_rook_from)) {
+    T_Rights r = Rights(pos);
+    r.flag[f == T::long_rook_from ? own_long : own_short] = false;
+    Set_rights(pos, r);
   }
 }
 
 // Capturing a rook in its corner takes the opponent's right on that side.
 template <Colour Us>
-inline void Clear_their_rights(T_Bitboard& pos, T_Undo& undo, int captured, int t) {
+inline void Clear_their_rights(T_Bitboard& pos, int captured, int t) {
   using T = Colour_traits<Us>;
-  constexpr Colour Them = Other(Us);
-  if (captured != PIECE_ROOK) return;
-  if (t == T::their_long_rook) {
-    Undo_long<Them>(undo) = Castling_long<Them>(pos);
-    Castling_long<Them>(pos) = false;
-  } else if (t == T::their_short_rook) {
-    Undo_short<Them>(undo) = Castling_short<Them>(pos);
-    Castling_short<Them>(pos) = false;
-  }
+  constexpr int their_long = Us == WHITE ? RIGHT_q : RIGHT_Q, their_short = Us == WHITE ? RIGHT_k : RIGHT_K;
+  if (captured != PIECE_ROOK || (t != T::their_long_rook && t != T::their_short_rook)) return;
+  T_Rights r = Rights(pos);
+  r.flag[t == T::their_long_rook ? their_long : their_short] = false;
+  Set_rights(pos, r);
 }
 
 template <Colour Us>
-inline void Restore_their_rights(T_Bitboard& pos, const T_Undo& undo, int captured, int t) {
+void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
-  if (captured != PIECE_ROOK) return;
-  if (t == T::their_long_rook)
-    Castling_long<Them>(pos) = Undo_long<Them>(undo);
-  else if (t == T::their_short_rook)
-    Castling_short<Them>(pos) = Undo_short<Them>(undo);
-}
-
-template <Colour Us>
-void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
-  using T = Colour_traits<Us>;
-  constexpr Colour Them = Other(Us);
-  const int32_t move = list.move[index];
   const int f = Move_from(move), t = Move_to(move), kind = Move_kind(move);
   int32_t* own_names = Names<Us>(pos);
   int32_t* their_names = Names<Them>(pos);
   const int32_t* cost = eval_parameters.cost_figure;
 
-  undo.taking_passage_yes = pos.taking_passage_yes;
+  Save_state(pos, undo);
   pos.taking_passage_yes = false;
 
   switch (kind) {
     case KIND_QUIET: {
-      Relocate<Us>(pos, f, t);
-      const int piece = own_names[t];
-      if (piece == PIECE_PAWN && t - f == 2 * T::forward) {
-        undo.taking_passage_x = pos.taking_passage_x;
-        undo.taking_passage_y = pos.taking_passage_y;
-        pos.taking_passage_yes = true;
-        pos.taking_passage_x = (f + T::forward) % 8;
-        pos.taking_passage_y = (f + T::forward) / 8;
+      const int piece = own_names[f];
+      Shift_piece<Us>(pos, piece, f, t);
+      if (piece == PIECE_PAWN) {
+        if (t - f == 2 * T::forward) {
+          pos.taking_passage_yes = true;
+          Set_passage(pos, (f + T::forward) % 8, (f + T::forward) / 8);
+        }
       } else {
-        Clear_own_rights<Us>(pos, undo, piece, f);
+        Clear_own_rights<Us>(pos, piece, f);
       }
       break;
     }
-    case KIND_CAPTURE:
-      Toggle<Us>(pos, f);
-      Toggle<Them>(pos, t);
-      pos.eval = Material_add(pos.eval, T::sign * int64_t{cost[their_names[t]]});
+    case KIND_CAPTURE: {
+      const int piece = own_names[f];
+      const int victim = their_names[t];
+      Flip<Them>(pos, victim, t);
       their_names[t] = 0;
-      own_names[t] = own_names[f];
-      own_names[f] = 0;
-      Toggle<Us>(pos, t);
-      Clear_own_rights<Us>(pos, undo, own_names[t], f);
-      Clear_their_rights<Us>(pos, undo, Move_captured(move), t);
+      pos.eval = Material_add(pos.eval, T::sign * int64_t{cost[victim]});
+      Shift_piece<Us>(pos, piece, f, t);
+      Clear_own_rights<Us>(pos, piece, f);
+      Clear_their_rights<Us>(pos, Move_captured(move), t);
       break;
+    }
     case KIND_O_O_O:
-      Relocate<Us>(pos, f, t);
-      Relocate<Us>(pos, T::long_rook_from, T::long_rook_to);
-      Clear_own_rights<Us>(pos, undo, PIECE_KING, f);
+      Shift_piece<Us>(pos, own_names[f], f, t);
+      Shift_piece<Us>(pos, own_names[T::long_rook_from], T::long_rook_from, T::long_rook_to);
+      Clear_own_rights<Us>(pos, PIECE_KING, f);
       break;
     case KIND_O_O:
-      Relocate<Us>(pos, f, t);
-      Relocate<Us>(pos, T::short_rook_from, T::short_rook_to);
-      Clear_own_rights<Us>(pos, undo, PIECE_KING, f);
+      Shift_piece<Us>(pos, own_names[f], f, t);
+      Shift_piece<Us>(pos, own_names[T::short_rook_from], T::short_rook_from, T::short_rook_to);
+      Clear_own_rights<Us>(pos, PIECE_KING, f);
       break;
     case KIND_TAKING_PASSAGE: {
       const int victim = t + T::ep_victim_offset;
-      Relocate<Us>(pos, f, t);
-      All_pieces<Them>(pos) ^= one_bit[victim];
-      Pieces<Them>(pos)[PIECE_PAWN] ^= one_bit[victim];
+      Shift_piece<Us>(pos, own_names[f], f, t);
+      Flip<Them>(pos, PIECE_PAWN, victim);
       their_names[victim] = 0;
       pos.eval = Material_add(pos.eval, T::sign * int64_t{eval_parameters.PAWN});
       break;
@@ -190,10 +159,10 @@ void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
     case KIND_PROMO_R:
     case KIND_PROMO_Q: {
       const int piece = kind - 10;
-      Toggle<Us>(pos, f);
+      Flip<Us>(pos, own_names[f], f);
+      Flip<Us>(pos, piece, t);
       own_names[t] = piece;
       own_names[f] = 0;
-      Toggle<Us>(pos, t);
       pos.eval = Material_add(pos.eval, T::sign * (int64_t{Named_value(piece)} - eval_parameters.PAWN));
       break;
     }
@@ -202,15 +171,15 @@ void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
     case KIND_CAPTURE_PROMO_R:
     case KIND_CAPTURE_PROMO_Q: {
       const int piece = kind - 20;
-      Toggle<Us>(pos, f);
-      Toggle<Them>(pos, t);
-      pos.eval =
-          Material_add(pos.eval, T::sign * (int64_t{cost[their_names[t]]} + Named_value(piece) - eval_parameters.PAWN));
+      const int victim = their_names[t];
+      Flip<Us>(pos, own_names[f], f);
+      Flip<Them>(pos, victim, t);
+      pos.eval = Material_add(pos.eval, T::sign * (int64_t{cost[victim]} + Named_value(piece) - eval_parameters.PAWN));
       own_names[t] = piece;
       their_names[t] = 0;
       own_names[f] = 0;
-      Toggle<Us>(pos, t);
-      Clear_their_rights<Us>(pos, undo, Move_captured(move), t);
+      Flip<Us>(pos, piece, t);
+      Clear_their_rights<Us>(pos, Move_captured(move), t);
       break;
     }
     default:
@@ -220,54 +189,40 @@ void Make(int index, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
 }
 
 template <Colour Us>
-void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& list) {
+void Unmake(T_Bitboard& pos, int32_t move, const T_Undo& undo) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
-  const int32_t move = list.move[index];
   const int f = Move_from(move), t = Move_to(move), kind = Move_kind(move);
   const int captured = Move_captured(move);
   int32_t* own_names = Names<Us>(pos);
   int32_t* their_names = Names<Them>(pos);
   const int32_t* cost = eval_parameters.cost_figure;
 
-  pos.taking_passage_yes = undo.taking_passage_yes;
+  Restore_state(pos, undo);
 
   switch (kind) {
-    case KIND_QUIET: {
-      const int piece = own_names[t];
-      if (piece == PIECE_PAWN && t - f == 2 * T::forward) {
-        pos.taking_passage_x = undo.taking_passage_x;
-        pos.taking_passage_y = undo.taking_passage_y;
-      } else {
-        Restore_own_rights<Us>(pos, undo, piece, f);
-      }
-      Relocate<Us>(pos, t, f);
+    case KIND_QUIET:
+      Shift_piece<Us>(pos, own_names[t], t, f);
       break;
-    }
     case KIND_CAPTURE:
-      Restore_own_rights<Us>(pos, undo, own_names[t], f);
-      Restore_their_rights<Us>(pos, undo, captured, t);
-      Relocate<Us>(pos, t, f);
+      Shift_piece<Us>(pos, own_names[t], t, f);
       their_names[t] = captured;
-      Toggle<Them>(pos, t);
+      Flip<Them>(pos, captured, t);
       pos.eval = Material_add(pos.eval, -T::sign * int64_t{cost[captured]});
       break;
     case KIND_O_O_O:
-      Restore_own_rights<Us>(pos, undo, PIECE_KING, f);
-      Relocate<Us>(pos, t, f);
-      Relocate<Us>(pos, T::long_rook_to, T::long_rook_from);
+      Shift_piece<Us>(pos, own_names[t], t, f);
+      Shift_piece<Us>(pos, own_names[T::long_rook_to], T::long_rook_to, T::long_rook_from);
       break;
     case KIND_O_O:
-      Restore_own_rights<Us>(pos, undo, PIECE_KING, f);
-      Relocate<Us>(pos, t, f);
-      Relocate<Us>(pos, T::short_rook_to, T::short_rook_from);
+      Shift_piece<Us>(pos, own_names[t], t, f);
+      Shift_piece<Us>(pos, own_names[T::short_rook_to], T::short_rook_to, T::short_rook_from);
       break;
     case KIND_TAKING_PASSAGE: {
       const int victim = t + T::ep_victim_offset;
-      Relocate<Us>(pos, t, f);
+      Shift_piece<Us>(pos, own_names[t], t, f);
       their_names[victim] = captured;
-      All_pieces<Them>(pos) ^= one_bit[victim];
-      Pieces<Them>(pos)[PIECE_PAWN] ^= one_bit[victim];
+      Flip<Them>(pos, PIECE_PAWN, victim);
       pos.eval = Material_add(pos.eval, -T::sign * int64_t{eval_parameters.PAWN});
       break;
     }
@@ -275,25 +230,24 @@ void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& 
     case KIND_PROMO_B:
     case KIND_PROMO_R:
     case KIND_PROMO_Q:
-      Toggle<Us>(pos, t);
+      Flip<Us>(pos, own_names[t], t);
       pos.eval = Material_add(pos.eval, T::sign * (int64_t{eval_parameters.PAWN} - cost[own_names[t]]));
       own_names[f] = PIECE_PAWN;
       own_names[t] = 0;
-      Toggle<Us>(pos, f);
+      Flip<Us>(pos, PIECE_PAWN, f);
       break;
     case KIND_CAPTURE_PROMO_N:
     case KIND_CAPTURE_PROMO_B:
     case KIND_CAPTURE_PROMO_R:
     case KIND_CAPTURE_PROMO_Q:
-      Restore_their_rights<Us>(pos, undo, captured, t);
-      Toggle<Us>(pos, t);
+      Flip<Us>(pos, own_names[t], t);
       pos.eval =
           Material_add(pos.eval, T::sign * (int64_t{eval_parameters.PAWN} - cost[own_names[t]] - cost[captured]));
       own_names[f] = PIECE_PAWN;
       own_names[t] = 0;
       their_names[t] = captured;
-      Toggle<Them>(pos, t);
-      Toggle<Us>(pos, f);
+      Flip<Them>(pos, captured, t);
+      Flip<Us>(pos, PIECE_PAWN, f);
       break;
     default:
       break;
@@ -303,15 +257,28 @@ void Unmake(T_Bitboard& pos, int index, const T_Undo& undo, const T_List_moves& 
 
 }  // namespace
 
+template <Colour Us>
+void Make_move_general(int32_t move, T_Bitboard* position, T_Undo* undo) {
+  Make<Us>(move, *position, *undo);
+}
+template <Colour Us>
+void Unmake_move_general(int32_t move, T_Bitboard* position, const T_Undo* undo) {
+  Unmake<Us>(*position, move, *undo);
+}
+template void Make_move_general<WHITE>(int32_t, T_Bitboard*, T_Undo*);
+template void Make_move_general<BLACK>(int32_t, T_Bitboard*, T_Undo*);
+template void Unmake_move_general<WHITE>(int32_t, T_Bitboard*, const T_Undo*);
+template void Unmake_move_general<BLACK>(int32_t, T_Bitboard*, const T_Undo*);
+
 void Make_move_white(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
-  Make<WHITE>(index, *position, *undo, *list);
+  Make<WHITE>(list->move[index], *position, *undo);
 }
 void Make_move_black(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
-  Make<BLACK>(index, *position, *undo, *list);
+  Make<BLACK>(list->move[index], *position, *undo);
 }
 void Unmake_move_white(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list) {
-  Unmake<WHITE>(*position, index, *undo, *list);
+  Unmake<WHITE>(*position, list->move[index], *undo);
 }
 void Unmake_move_black(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list) {
-  Unmake<BLACK>(*position, index, *undo, *list);
+  Unmake<BLACK>(*position, list->move[index], *undo);
 }

@@ -46,8 +46,9 @@ inline void Slider_capture(T_List_moves& list, int& count, const T_Bitboard& pos
   if (b >= 0 && (one_bit[b] & All_pieces<Other(Us)>(pos))) Add_capture<Us>(list, count, pos, piece, f, b);
 }
 
+// The capture generator with its self-check on every move.
 template <Colour Us>
-void Generate_captures(T_List_moves& list, const T_Bitboard& pos) {
+void Generate_captures_checked(T_List_moves& list, const T_Bitboard& pos) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
   const uint64_t* own = Pieces<Us>(pos);
@@ -151,8 +152,184 @@ void Generate_captures(T_List_moves& list, const T_Bitboard& pos) {
   list.end_captures = list.end_list = Clamp_count(count);
 }
 
+// What the capture generator reads, for the helpers of its quick version.
+struct T_Capture_walk {
+  T_List_moves* list;
+  const int32_t* own_names;
+  const int32_t* their_names;
+  uint64_t targets;
+  uint64_t occupied;
+  int count;
+  uint32_t bad;  // non-zero once a square map entry fails the self-check
+};
+
+// A map entry that the capture self-check would report (not a piece code 1..6).
+inline uint32_t Name_bad(int32_t name) { return static_cast<uint32_t>(name - 1) > 5u; }
+
+inline void Quick_capture(T_Capture_walk& w, int piece, int f, int t) {
+  const int captured = w.their_names[t];
+  w.bad |= Name_bad(w.own_names[f]) | Name_bad(captured);
+  Append(*w.list, w.count, Move_word(piece, f, t, KIND_CAPTURE, captured), captured - piece);
+}
+
+// Only a ray that holds an enemy piece needs its nearest piece looked up.
+template <Direction D>
+inline void Quick_slider(T_Capture_walk& w, int piece, int f) {
+  const uint64_t ray = Ray<D>()[f];
+  if ((ray & w.targets) == 0) return;
+  const int b = Nearest<D>(ray & w.occupied);
+  if ((w.targets >> b) & 1) Quick_capture(w, piece, f, b);
+}
+
+// Moves a set of squares by delta squares (up the board when positive).
+template <int Delta>
+constexpr uint64_t Shifted(uint64_t set) {
+  if constexpr (Delta > 0)
+    return set << Delta;
+  else
+    return set >> -Delta;
+}
+
+constexpr uint64_t FILE_A = 0x0101010101010101ull;
+constexpr uint64_t FILE_H = FILE_A << 7;
+constexpr uint64_t Rank_set(int rank) { return 0xFFull << (8 * rank); }
+
+// The capture generator without its per-move self-checks: it makes the same
+// list in the same order, and tells whether any self-check would have fired
+// (a square map entry out of range or a count past the capacity). Then the
+// caller makes the list again with the checks, which report as before.
+template <Colour Us>
+bool Generate_captures_quick(T_List_moves& list, const T_Bitboard& pos) {
+  using T = Colour_traits<Us>;
+  constexpr Colour Them = Other(Us);
+  const uint64_t* own = Pieces<Us>(pos);
+  T_Capture_walk w{&list, Names<Us>(pos), Names<Them>(pos), All_pieces<Them>(pos), pos.all_piece, 0, 0};
+
+  // Pawns: the ordinary captures of all pawns at once, as two sets of
+  // targets (the lower diagonal square first, as the table lists them);
+  // then pawn by pawn in increasing order, with the promotions and the
+  // en-passant captures in their places. Pawns on the first or last rank
+  // (only in a bogus set-up) capture nothing.
+  constexpr int low = Us == WHITE ? 7 : -9, high = Us == WHITE ? 9 : -7;
+  const uint64_t pawns = own[PIECE_PAWN];
+  const uint64_t plain = pawns & ~(Rank_set(0) | Rank_set(7) | Rank_set(T::promotion_from_rank));
+  const uint64_t low_hits = Shifted<low>(plain & ~FILE_A) & w.targets;
+  const uint64_t high_hits = Shifted<high>(plain & ~FILE_H) & w.targets;
+  uint64_t movers = Shifted<-low>(low_hits) | Shifted<-high>(high_hits) | (pawns & Rank_set(T::promotion_from_rank));
+  if (pos.taking_passage_yes) movers |= pawns & Rank_set(T::en_passant_rank);
+  const int32_t* their_names = w.their_names;
+  for (; movers; movers &= movers - 1) {
+    const int f = first_one(movers);
+    if (f / 8 == T::promotion_from_rank) {
+      const int t = f + T::forward;
+      if ((pos.all_piece & one_bit[t]) == 0) {
+        const int32_t h = history[f][t];
+        for (int kind = KIND_PROMO_Q; kind >= KIND_PROMO_N; --kind) {
+          Append(list, w.count, Move_word(PIECE_PAWN, f, t, kind, 0), h + kind);
+        }
+      }
+      for (uint64_t hits = T::pawn_captures[f] & w.targets; hits; hits &= hits - 1) {
+        const int c = first_one(hits);
+        const int captured = their_names[c];
+        w.bad |= Name_bad(w.own_names[f]) | Name_bad(captured);
+        const int32_t h = history[f][c];
+        for (int kind = KIND_CAPTURE_PROMO_Q; kind >= KIND_CAPTURE_PROMO_N; --kind) {
+          Append(list, w.count, Move_word(PIECE_PAWN, f, c, kind, captured), h + kind);
+        }
+      }
+      continue;
+    }
+    if ((low_hits >> (f + low)) & 1) Quick_capture(w, PIECE_PAWN, f, f + low);
+    if ((high_hits >> (f + high)) & 1) Quick_capture(w, PIECE_PAWN, f, f + high);
+    if (pos.taking_passage_yes && f / 8 == T::en_passant_rank) {
+      const int e = pos.taking_passage_x + 8 * pos.taking_passage_y;
+      // As in the checked version: the victim pawn on its square and the
+      // passed square empty.
+      auto possible = [&](int victim) {
+        return their_names[victim] == PIECE_PAWN && (pos.all_piece & one_bit[e]) == 0;
+      };
+      if (e == f + T::ep_first_delta && f % 8 != T::ep_first_bad_file && possible(e + T::ep_victim_offset)) {
+        w.bad |= Name_bad(w.own_names[f]);
+        Append(list, w.count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, PIECE_PAWN),
+               history[f][e] + KIND_TAKING_PASSAGE);
+      }
+      if (e == f + T::ep_second_delta && f % 8 != T::ep_second_bad_file && possible(e + T::ep_victim_offset)) {
+        w.bad |= Name_bad(w.own_names[f]);
+        Append(list, w.count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, PIECE_PAWN),
+               history[f][e] + KIND_TAKING_PASSAGE);
+      }
+    }
+  }
+
+  for (uint64_t set = own[PIECE_KNIGHT]; set; set &= set - 1) {
+    const int f = first_one(set);
+    for (uint64_t hits = knight_moves[f] & w.targets; hits; hits &= hits - 1) {
+      Quick_capture(w, PIECE_KNIGHT, f, first_one(hits));
+    }
+  }
+
+  for (uint64_t set = own[PIECE_BISHOP]; set; set &= set - 1) {
+    const int f = first_one(set);
+    Quick_slider<DIR_NE>(w, PIECE_BISHOP, f);
+    Quick_slider<DIR_NW>(w, PIECE_BISHOP, f);
+    Quick_slider<DIR_SW>(w, PIECE_BISHOP, f);
+    Quick_slider<DIR_SE>(w, PIECE_BISHOP, f);
+  }
+
+  for (uint64_t set = own[PIECE_ROOK]; set; set &= set - 1) {
+    const int f = first_one(set);
+    Quick_slider<DIR_N>(w, PIECE_ROOK, f);
+    Quick_slider<DIR_W>(w, PIECE_ROOK, f);
+    Quick_slider<DIR_S>(w, PIECE_ROOK, f);
+    Quick_slider<DIR_E>(w, PIECE_ROOK, f);
+  }
+
+  for (uint64_t set = own[PIECE_QUEEN]; set; set &= set - 1) {
+    const int f = first_one(set);
+    Quick_slider<DIR_N>(w, PIECE_QUEEN, f);
+    Quick_slider<DIR_W>(w, PIECE_QUEEN, f);
+    Quick_slider<DIR_S>(w, PIECE_QUEEN, f);
+    Quick_slider<DIR_E>(w, PIECE_QUEEN, f);
+    Quick_slider<DIR_NE>(w, PIECE_QUEEN, f);
+    Quick_slider<DIR_NW>(w, PIECE_QUEEN, f);
+    Quick_slider<DIR_SW>(w, PIECE_QUEEN, f);
+    Quick_slider<DIR_SE>(w, PIECE_QUEEN, f);
+  }
+
+  if (own[PIECE_KING]) {
+    const int f = first_one(own[PIECE_KING]);
+    for (uint64_t hits = king_moves[f] & w.targets; hits; hits &= hits - 1) {
+      Quick_capture(w, PIECE_KING, f, first_one(hits));
+    }
+  }
+
+  list.end_captures = list.end_list = Clamp_count(w.count);
+  return w.bad == 0 && w.count <= LIST_CAPACITY;
+}
+
+template <Colour Us>
+void Generate_captures(T_List_moves& list, const T_Bitboard& pos) {
+  if (!Generate_captures_quick<Us>(list, pos)) Generate_captures_checked<Us>(list, pos);
+}
+
 // Quiet moves of one piece from f to every square of targets, in increasing order.
 inline void Add_quiet_set(T_List_moves& list, int& count, int piece, int f, uint64_t targets) {
+  // No piece has more than 27 moves: while that many still fit, neither the
+  // capacity nor the range check (squares come from bit scans) can fail.
+  constexpr int MOST_MOVES_OF_A_PIECE = 27;
+  if (count <= LIST_CAPACITY - MOST_MOVES_OF_A_PIECE) {
+    const int32_t word = Move_word(piece, f, 0, KIND_QUIET, 0);
+    const int32_t* keys = history[f];
+    int n = count;
+    for (; targets; targets &= targets - 1) {
+      const int t = first_one(targets);
+      list.move[n] = word | Move_word(0, 0, t, 0, 0);
+      list.sort[n] = keys[t];
+      ++n;
+    }
+    count = n;
+    return;
+  }
   for (; targets; targets &= targets - 1) {
     const int t = first_one(targets);
     Append(list, count, Move_word(piece, f, t, KIND_QUIET, 0), history[f][t]);

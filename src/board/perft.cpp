@@ -21,18 +21,12 @@ inline void Generate_all(T_List_moves& list, T_Bitboard& pos) {
 
 template <Colour Us>
 inline void Make(int i, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
-  if constexpr (Us == WHITE)
-    Make_move_white(i, &pos, &undo, &list);
-  else
-    Make_move_black(i, &pos, &undo, &list);
+  Make_move<Us>(list.move[i], &pos, &undo);
 }
 
 template <Colour Us>
 inline void Unmake(int i, T_Bitboard& pos, const T_Undo& undo, const T_List_moves& list) {
-  if constexpr (Us == WHITE)
-    Unmake_move_white(&pos, i, &undo, &list);
-  else
-    Unmake_move_black(&pos, i, &undo, &list);
+  Unmake_move<Us>(list.move[i], &pos, &undo);
 }
 
 template <Colour Us>

@@ -72,28 +72,45 @@ void Hash_free() {
   hash_mask = 0;
 }
 
+namespace {
+// An index outside the list stores no move (0 is never a move of a list).
+inline int32_t Move_at(int index, const T_List_moves* list) {
+  return (index >= 0 && index < LIST_CAPACITY) ? list->move[index] : 0;
+}
+}  // namespace
+
 void Hash_save(int depth, int score, int ply, int bound, int index, uint64_t key, const T_List_moves* list) {
+  if (hash_table == nullptr) return;
+  Hash_save_move(depth, score, ply, bound, Move_at(index, list), key);
+}
+
+void Hash_write(int depth, int score, int ply, int bound, int index, uint64_t key, const T_List_moves* list) {
+  Hash_write_move(depth, score, ply, bound, Move_at(index, list), key);
+}
+
+void Hash_save_move(int depth, int score, int ply, int bound, int32_t move, uint64_t key) {
   if (hash_table == nullptr) return;
   const T_hash_entry& slot = Slot(key);
   // A smaller bound code is the more valuable kind of result; it must also
   // come from a search at least as deep as the one stored.
   if (Is_empty(slot) || (bound <= slot.hash_bound && depth - ply >= slot.hash_depth - slot.hash_ply)) {
-    Hash_write(depth, score, ply, bound, index, key, list);
+    Hash_write_move(depth, score, ply, bound, move, key);
   }
 }
 
-void Hash_write(int depth, int score, int ply, int bound, int index, uint64_t key, const T_List_moves* list) {
+void Hash_write_move(int depth, int score, int ply, int bound, int32_t move, uint64_t key) {
   if (hash_table == nullptr) return;
   T_hash_entry& slot = Slot(key);
   slot.key_lo = static_cast<uint32_t>(key);
   slot.key_hi = static_cast<uint32_t>(key >> 32);
-  // An index outside the list stores no move (0 is never a move of a list).
-  slot.hash_move = (index >= 0 && index < LIST_CAPACITY) ? list->move[index] : 0;
+  slot.hash_move = move;
   slot.hash_score = score;
   slot.hash_bound = bound;
   slot.hash_ply = ply;
   slot.hash_depth = depth;
 }
+
+int32_t Hash_stored_move(uint64_t key) { return hash_table == nullptr ? 0 : Slot(key).hash_move; }
 
 void Hash_move_first(T_List_moves* list, bool* found, uint64_t key) {
   *found = false;

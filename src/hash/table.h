@@ -24,6 +24,16 @@ void Hash_clear();
 void Hash_free();
 void Hash_save(int depth, int score, int ply, int bound, int index, uint64_t key, const T_List_moves* list);
 void Hash_write(int depth, int score, int ply, int bound, int index, uint64_t key, const T_List_moves* list);
+// The same two, given the move to store itself.
+void Hash_save_move(int depth, int score, int ply, int bound, int32_t move, uint64_t key);
+void Hash_write_move(int depth, int score, int ply, int bound, int32_t move, uint64_t key);
+// The move stored in the slot for key (whatever position it belongs to), 0 without a table.
+int32_t Hash_stored_move(uint64_t key);
 void Hash_move_first(T_List_moves* list, bool* found, uint64_t key);
+// Starts loading the slot for key into the cache, so that a probe of it a
+// little later does not wait for memory.
+inline void Hash_prefetch(uint64_t key) {
+  if (hash_table != nullptr) __builtin_prefetch(&hash_table[static_cast<uint32_t>(key) & hash_mask]);
+}
 // True when the table's slot for key holds that very key (both halves).
 bool Hash_probe(uint64_t key);

@@ -80,6 +80,9 @@ uint64_t Key_change(int32_t move) {
 }  // namespace
 
 void Hash_key_move(int colour, const T_List_moves* list, int index, T_Bitboard* position) {
-  const int32_t move = list->move[index];
+  Hash_key_move_word(colour, list->move[index], position);
+}
+
+void Hash_key_move_word(int colour, int32_t move, T_Bitboard* position) {
   position->hash_key ^= colour != 0 ? Key_change<WHITE>(move) : Key_change<BLACK>(move);
 }

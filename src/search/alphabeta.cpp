@@ -49,37 +49,34 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     if (Us == WHITE ? v >= beta : v <= alpha) return v;
   }
 
+  // Moves in the order of the sort, the killers and the hash move, sorted
+  // only as far as the loop below gets.
   T_List_moves list;
   Generate_all<Us>(&list, position);
-  Sort_list(&list);
-  const int killer_start = (list.end_captures > 0 && list.sort[0] >= 0) ? 1 : 0;
-  Killers_first(&list, killer_start, ply);
-  if (Hash_probe(position->hash_key)) {
-    bool found;
-    Hash_move_first(&list, &found, position->hash_key);
-  }
+  T_Move_order order;
+  Move_order_start(&order, &list, ply, Hash_probe(position->hash_key) ? Hash_stored_move(position->hash_key) : 0);
 
   // Shared late-move limit: every interior node overwrites it, and the loop
   // below reads whatever value the last node to get here left.
-  control->lmr_limit =
-      list.end_captures - static_cast<int32_t>((list.end_list - list.end_captures) * (-0.3)) + 3;
+  control->lmr_limit = list.end_captures - static_cast<int32_t>((list.end_list - list.end_captures) * (-0.3)) + 3;
 
   int best = Worst_score<Us>();
-  int best_index = 0;
+  int32_t best_move = 0;
   bool raised = false;
   bool legal_move = false;
   T_PV line;
   T_Undo undo;
   for (int i = 0; i < list.end_list; ++i) {
-    const int32_t move = list.move[i];
-    Make<Us>(i, position, &undo, &list);
+    const int32_t move = Move_order_next(&order);
+    if (i == 0) best_move = move;
+    Make_move<Us>(move, position, &undo);
     if (King_attacked<Us>(position)) {
-      Unmake<Us>(position, i, &undo, &list);
+      Unmake_move<Us>(move, position, &undo);
       continue;
     }
     control->nodes += 1;
     current_line[ply] = move;
-    Hash_key_move(Us, &list, i, position);
+    Hash_key_move_word(Us, move, position);
     legal_move = true;
     key_path[ply] = position->hash_key;
 
@@ -91,6 +88,8 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     }
     const int kind = Move_kind(move);
     if (pv && kind == KIND_CAPTURE && last_kind == KIND_CAPTURE) new_depth = depth + 1;
+    // A child above the horizon probes the table for its key.
+    if (ply + 1 < new_depth) Hash_prefetch(position->hash_key);
 
     // Zero window at the bound this side moves.
     const int zero_alpha = Us == WHITE ? alpha : beta - 1;
@@ -101,25 +100,25 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
                            in_null);
     } else {
       if (i > control->lmr_limit && !pv && remaining >= 3 && !gives_check)
-        v = Alpha_beta<Them>(control, position, last_moves, zero_alpha, zero_beta, new_depth - 1, ply + 1, kind,
-                             false, false, in_null);
+        v = Alpha_beta<Them>(control, position, last_moves, zero_alpha, zero_beta, new_depth - 1, ply + 1, kind, false,
+                             false, in_null);
       else
         v = Us == WHITE ? alpha + 1 : beta - 1;
       if (Us == WHITE ? v > alpha : v < beta) {
         v = Alpha_beta<Them>(control, position, last_moves, zero_alpha, zero_beta, new_depth, ply + 1, kind, false,
                              gives_check, in_null);
         if (alpha < v && v < beta)
-          v = Alpha_beta<Them>(control, position, last_moves, alpha, beta, new_depth, ply + 1, kind, pv,
-                               gives_check, in_null);
+          v = Alpha_beta<Them>(control, position, last_moves, alpha, beta, new_depth, ply + 1, kind, pv, gives_check,
+                               in_null);
       }
     }
 
-    Unmake<Us>(position, i, &undo, &list);
-    Hash_key_move(Us, &list, i, position);
+    Unmake_move<Us>(move, position, &undo);
+    Hash_key_move_word(Us, move, position);
 
     if (Better<Us>(v, best)) {
       best = v;
-      best_index = i;
+      best_move = move;
       if (Better<Us>(v, Us == WHITE ? alpha : beta)) {
         if (Us == WHITE ? v >= beta : v <= alpha) {
           if (kind != KIND_CAPTURE) {
@@ -127,7 +126,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
             killer_1[ply] = move;
             History_add(move);
           }
-          Hash_save(control->depth_max, v, ply, 3, i, position->hash_key, &list);
+          Hash_save_move(control->depth_max, v, ply, 3, move, position->hash_key);
           return v;
         }
         (Us == WHITE ? alpha : beta) = v;
@@ -139,7 +138,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
 
   if (legal_move) {
     if (raised) Pv_give_returned(&line);
-    Hash_save(control->depth_max, best, ply, raised ? 1 : 2, best_index, position->hash_key, &list);
+    Hash_save_move(control->depth_max, best, ply, raised ? 1 : 2, best_move, position->hash_key);
     return best;
   }
   const int s = King_attacked<Us>(position) ? Mated_score<Us>(ply) : 0;

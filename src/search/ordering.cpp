@@ -7,58 +7,75 @@ int32_t killer_1[KILLER_PLIES];
 int32_t killer_2[KILLER_PLIES];
 int32_t history[64][64];
 
-namespace {
-
 // Exchange sort in descending key order. It is not stable; the search must
 // visit moves in exactly the order this procedure leaves them.
 //
 // Pass p holds the entry at p and walks q over the rest: whenever a larger
 // key turns up, the held entry is left at q and the larger one is held
-// instead; at the end of the pass the held entry goes to p.
+// instead; at the end of the pass the held entry goes to p. A pass never
+// touches the entries before p, so running the passes one at a time, as
+// far as a node walks its list, leaves the walked part exactly as the
+// whole sort would.
 //
 // The walk is cut short over the tail of the list that is already in
 // descending order. In such a tail at most its first entry can be larger
 // than the held one; after that exchange the held key is at least every
 // key behind it, so the rest of the walk would exchange nothing. Once the
 // whole rest of the list is in order, no later pass exchanges anything.
-void Exchange_sort(T_List_moves* list, int begin, int end) {
-  int32_t* moves = list->move;
-  int32_t* keys = list->sort;
-  if (end - begin < 2) return;
+void Sort_walk_start(T_Sort_walk* walk, const T_List_moves* list, int begin, int end) {
+  const int32_t* keys = list->sort;
+  walk->end = end;
   // tail: first index of the longest descending run that ends the list.
   int tail = end - 1;
   while (tail > begin && keys[tail - 1] >= keys[tail]) --tail;
-  for (int p = begin; p < tail; ++p) {
-    int32_t held_move = moves[p];
-    int32_t held_key = keys[p];
-    for (int q = p + 1; q < tail; ++q) {
-      // The exchange is done with masks rather than a branch: whether a
-      // key beats the held one is hard to predict.
-      const int32_t key = keys[q];
-      const int32_t move = moves[q];
-      const int32_t mask = -static_cast<int32_t>(held_key < key);
-      const int32_t key_diff = (held_key ^ key) & mask;
-      const int32_t move_diff = (held_move ^ move) & mask;
-      keys[q] = key ^ key_diff;
-      moves[q] = move ^ move_diff;
-      held_key ^= key_diff;
-      held_move ^= move_diff;
-    }
-    if (held_key < keys[tail]) {
-      const int32_t move = moves[tail];
-      const int32_t key = keys[tail];
-      moves[tail] = held_move;
-      keys[tail] = held_key;
-      held_move = move;
-      held_key = key;
-      // The smaller key left at the head of the tail may break its order.
-      if (tail + 1 < end && keys[tail] < keys[tail + 1]) ++tail;
-    }
-    moves[p] = held_move;
-    keys[p] = held_key;
-    // Entries written in front of the tail may extend it.
-    while (tail > p + 1 && keys[tail - 1] >= keys[tail]) --tail;
+  walk->tail = tail;
+}
+
+void Sort_pass(T_List_moves* list, T_Sort_walk* walk, int p) {
+  int tail = walk->tail;
+  if (p >= tail) return;
+  int32_t* moves = list->move;
+  int32_t* keys = list->sort;
+  const int end = walk->end;
+  int32_t held_move = moves[p];
+  int32_t held_key = keys[p];
+  for (int q = p + 1; q < tail; ++q) {
+    // The exchange is done with masks rather than a branch: whether a
+    // key beats the held one is hard to predict.
+    const int32_t key = keys[q];
+    const int32_t move = moves[q];
+    const int32_t mask = -static_cast<int32_t>(held_key < key);
+    const int32_t key_diff = (held_key ^ key) & mask;
+    const int32_t move_diff = (held_move ^ move) & mask;
+    keys[q] = key ^ key_diff;
+    moves[q] = move ^ move_diff;
+    held_key ^= key_diff;
+    held_move ^= move_diff;
   }
+  if (held_key < keys[tail]) {
+    const int32_t move = moves[tail];
+    const int32_t key = keys[tail];
+    moves[tail] = held_move;
+    keys[tail] = held_key;
+    held_move = move;
+    held_key = key;
+    // The smaller key left at the head of the tail may break its order.
+    if (tail + 1 < end && keys[tail] < keys[tail + 1]) ++tail;
+  }
+  moves[p] = held_move;
+  keys[p] = held_key;
+  // Entries written in front of the tail may extend it.
+  while (tail > p + 1 && keys[tail - 1] >= keys[tail]) --tail;
+  walk->tail = tail;
+}
+
+namespace {
+
+void Exchange_sort(T_List_moves* list, int begin, int end) {
+  if (end - begin < 2) return;
+  T_Sort_walk walk;
+  Sort_walk_start(&walk, list, begin, end);
+  for (int p = begin; p < walk.tail; ++p) Sort_pass(list, &walk, p);
 }
 
 // Brings the first occurrence of move at or after index start to start,
@@ -92,6 +109,89 @@ void Sort_captures(T_List_moves* list) { Exchange_sort(list, 0, list->end_captur
 void Killers_first(T_List_moves* list, int start, int ply) {
   Move_to_front(list, start, killer_1[ply]);
   Move_to_front(list, start + 1, killer_2[ply]);
+}
+
+void Move_order_start(T_Move_order* order, T_List_moves* list, int ply, int32_t hash_move) {
+  order->list = list;
+  Sort_walk_start(&order->captures, list, 0, list->end_captures);
+  Sort_walk_start(&order->quiets, list, list->end_captures, list->end_list);
+  if (list->end_captures > 0) Sort_pass(list, &order->captures, 0);
+  order->start = (list->end_captures > 0 && list->sort[0] >= 0) ? 1 : 0;
+  order->sorted = 0;
+  order->placed = 0;
+  // Which of the three special moves are in the list at all; where they
+  // stand does not matter, since no move word occurs twice.
+  const int32_t k1 = killer_1[ply], k2 = killer_2[ply];
+  bool has_k1 = false, has_k2 = false, has_hash = false;
+  for (int i = 0; i < list->end_list; ++i) {
+    const int32_t m = list->move[i];
+    has_k1 |= m == k1;
+    has_k2 |= m == k2;
+    has_hash |= m == hash_move;
+  }
+  order->killer_1 = has_k1 ? k1 : 0;
+  order->killer_2 = has_k2 ? k2 : 0;
+  order->hash_move = has_hash ? hash_move : 0;
+  order->passed_1 = order->passed_2 = 0;
+  order->passed_hash = order->hash_move;
+  order->placed_0 = order->placed_1 = 0;
+}
+
+namespace {
+
+// The next entry of the sorted list, leaving out the killers already placed.
+inline int32_t Next_sorted(T_Move_order* order) {
+  T_List_moves* list = order->list;
+  for (;;) {
+    const int s = order->sorted++;
+    Sort_pass(list, s < list->end_captures ? &order->captures : &order->quiets, s);
+    const int32_t m = list->move[s];
+    if (m == order->passed_1) {
+      order->passed_1 = 0;
+    } else if (m == order->passed_2) {
+      order->passed_2 = 0;
+    } else {
+      return m;
+    }
+  }
+}
+
+// The next move of the sorted list after Killers_first. Killer 1 goes to
+// start unless it is already before it; killer 2 to start + 1 unless it is
+// already at or before that place (it may be killer 1 itself, or the entry
+// left at start when killer 1 was not placed).
+inline int32_t Next_placed(T_Move_order* order) {
+  const int j = order->placed++;
+  int32_t m;
+  if (j == order->start && order->killer_1 != 0 && !(j == 1 && order->killer_1 == order->placed_0)) {
+    m = order->passed_1 = order->killer_1;
+  } else if (j == order->start + 1 && order->killer_2 != 0 && order->killer_2 != order->placed_0 &&
+             !(j == 2 && order->killer_2 == order->placed_1)) {
+    m = order->passed_2 = order->killer_2;
+  } else {
+    m = Next_sorted(order);
+  }
+  if (j == 0)
+    order->placed_0 = m;
+  else if (j == 1)
+    order->placed_1 = m;
+  return m;
+}
+
+}  // namespace
+
+int32_t Move_order_next(T_Move_order* order) {
+  // The hash move comes first, and is left out where it stood.
+  if (order->hash_move != 0) {
+    const int32_t m = order->hash_move;
+    order->hash_move = 0;
+    return m;
+  }
+  for (;;) {
+    const int32_t m = Next_placed(order);
+    if (m != order->passed_hash) return m;
+    order->passed_hash = 0;
+  }
 }
 
 void History_add(int32_t move) {

@@ -1,7 +1,7 @@
 #include "eval/evaluation.h"
 #include "search/by_colour.h"
-#include "search/pv.h"
 #include "search/ordering.h"
+#include "search/pv.h"
 
 namespace {
 
@@ -32,24 +32,28 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
   }
   int best = stand;
 
+  // The captures are sorted one pass per move searched, so a cut-off leaves
+  // the rest unsorted.
   T_List_moves list;
   Generate_captures<Us>(&list, position);
-  Sort_captures(&list);
+  T_Sort_walk walk;
+  Sort_walk_start(&walk, &list, 0, list.end_captures);
 
   T_PV line;
   T_Undo undo;
   for (int i = 0; i < list.end_captures; ++i) {
+    Sort_pass(&list, &walk, i);
     const int32_t move = list.move[i];
-    Make<Us>(i, position, &undo, &list);
+    Make_move<Us>(move, position, &undo);
     current_line[ply] = move;
     if (Move_captured(move) == PIECE_KING) {
       const int s = Mated_score<Them>(ply);
-      Unmake<Us>(position, i, &undo, &list);
+      Unmake_move<Us>(move, position, &undo);
       Pv_from_line(ply, s);
       return s;
     }
     const int v = quiescence<Them>(position, alpha, beta, ply + 1);
-    Unmake<Us>(position, i, &undo, &list);
+    Unmake_move<Us>(move, position, &undo);
     if (Better<Us>(v, best)) {
       best = v;
       if (Better<Us>(v, Us == WHITE ? alpha : beta)) {
@@ -61,8 +65,10 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
     }
   }
   if (!raised) return best;
-  if (best == stand) Pv_from_line(ply, stand);
-  else Pv_give_returned(&line);
+  if (best == stand)
+    Pv_from_line(ply, stand);
+  else
+    Pv_give_returned(&line);
   return best;
 }
 
@@ -92,12 +98,12 @@ bool Repetition_test(const T_Last_moves* last_moves) {
          Move_from(current_line[0]) == to[2] && Move_to(current_line[0]) == from[2];
 }
 
-int Horizon_white(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha,
-                  int beta, int ply) {
+int Horizon_white(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha, int beta,
+                  int ply) {
   return horizon<WHITE>(control, position, last_moves, alpha, beta, ply);
 }
-int Horizon_black(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha,
-                  int beta, int ply) {
+int Horizon_black(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha, int beta,
+                  int ply) {
   return horizon<BLACK>(control, position, last_moves, alpha, beta, ply);
 }
 int Quiescence_white(T_Bitboard* position, int alpha, int beta, int ply) {

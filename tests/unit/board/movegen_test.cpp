@@ -142,6 +142,18 @@ TEST_F(Generator, CapturePieceOrderAndVictimMinusAttackerKeys) {
   EXPECT_EQ(king.sort[0], 2);
 }
 
+TEST_F(Generator, CaptureSelfCheckReportsAFaultyMapAndKeepsTheMove) {
+  // The knight on e3 is missing from White's square map: the capture of d5
+  // is still listed, and the self-check names the faulty entry once.
+  T_Bitboard position = From_fen("4k3/8/8/3p4/8/4N3/8/4K3 w - - 0 1");
+  position.white_name_from_coord[20] = 0;
+  testing::internal::CaptureStdout();
+  const T_List_moves list = Captures_only(position, true);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "ERROR Generator_captures p_bitboard->white_name_from_coord[*from] = 0\n");
+  EXPECT_EQ(Names_of(list, 0, list.end_list), (Names{"e3d5"}));
+}
+
 TEST_F(Generator, QueenCapturesDirectionOrderForBothColours) {
   const T_List_moves white = Captures_only(From_fen("k7/p2r2q1/8/8/n2Q3p/8/1r3n2/3b3K w - - 0 1"), true);
   EXPECT_EQ(Names_of(white, 0, white.end_list),

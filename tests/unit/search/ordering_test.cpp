@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "board/move.h"
+#include "hash/table.h"
 
 namespace {
 
@@ -109,6 +110,81 @@ TEST(Sorting, MatchesThePlainExchangeSortOnRandomLists) {
       ASSERT_EQ(list.sort[i], expected.sort[i]) << "trial " << trial << ", entry " << i;
     }
   }
+}
+
+// Random lists with many ties, the capture walk alone or the whole list;
+// the search walks one pass at a time and must see what the whole sort gives.
+TEST(Sorting, PassByPassGivesTheWholeSortAtEveryStep) {
+  std::mt19937 random(777);
+  for (int trial = 0; trial < 5000; ++trial) {
+    T_List_moves list;
+    std::memset(&list, 0, sizeof list);
+    const int length = static_cast<int>(random() % 60);
+    list.end_captures = list.end_list = length;
+    const int spread = 1 + static_cast<int>(random() % (trial % 2 == 0 ? 3 : 100));
+    for (int i = 0; i < length; ++i) {
+      list.move[i] = i + 1;
+      list.sort[i] = static_cast<int32_t>(random() % spread) - spread / 2;
+    }
+    T_List_moves expected = list;
+    Sort_captures(&expected);
+    T_Sort_walk walk;
+    Sort_walk_start(&walk, &list, 0, length);
+    for (int i = 0; i < length; ++i) {
+      Sort_pass(&list, &walk, i);
+      ASSERT_EQ(list.move[i], expected.move[i]) << "trial " << trial << ", entry " << i;
+      ASSERT_EQ(list.sort[i], expected.sort[i]) << "trial " << trial << ", entry " << i;
+    }
+  }
+}
+
+// The interior node's order (sort, killers, hash move) handed out move by
+// move must be the one the three whole-list steps give, whatever the keys,
+// the killers (absent, equal, among the captures, first after sorting) and
+// the hash move (absent, a killer, the best capture).
+TEST(MoveOrder, MatchesSortKillersAndHashMoveOnRandomLists) {
+  std::mt19937 random(4242);
+  Hash_alloc_default();
+  Hash_clear();
+  const uint64_t key = 0x123456789ABCDEF0ull;
+  const int ply = 5;
+  for (int trial = 0; trial < 20000; ++trial) {
+    T_List_moves list;
+    std::memset(&list, 0, sizeof list);
+    const int length = static_cast<int>(random() % 50);
+    list.end_list = length;
+    list.end_captures = length == 0 ? 0 : static_cast<int>(random() % (std::min(length, 8) + 1));
+    const int spread = 1 + static_cast<int>(random() % (trial % 3 == 0 ? 3 : 30));
+    for (int i = 0; i < length; ++i) {
+      list.move[i] = Move_word(2, i, (i * 7) % 64, i < list.end_captures ? KIND_CAPTURE : KIND_QUIET, 0);
+      list.sort[i] = static_cast<int32_t>(random() % spread) - spread / 2;
+    }
+    // A special move is absent, or any entry of the list.
+    auto pick = [&]() -> int32_t {
+      if (length == 0 || random() % 4 == 0) return Move_word(5, 63, 62, KIND_QUIET, 0);
+      return list.move[random() % length];
+    };
+    killer_1[ply] = pick();
+    killer_2[ply] = random() % 5 == 0 ? killer_1[ply] : pick();
+    const int32_t hash_move = random() % 5 == 0 ? killer_1[ply] : pick();
+    const bool hash_hit = random() % 4 != 0;
+
+    T_List_moves expected = list;
+    Sort_list(&expected);
+    Killers_first(&expected, (expected.end_captures > 0 && expected.sort[0] >= 0) ? 1 : 0, ply);
+    if (hash_hit) {
+      Hash_write_move(1, 0, 0, 1, hash_move, key);
+      bool found;
+      Hash_move_first(&expected, &found, key);
+    }
+
+    T_Move_order order;
+    Move_order_start(&order, &list, ply, hash_hit ? hash_move : 0);
+    for (int i = 0; i < length; ++i) {
+      ASSERT_EQ(Move_order_next(&order), expected.move[i]) << "trial " << trial << ", entry " << i;
+    }
+  }
+  Hash_free();
 }
 
 TEST(Killers, PlacedAtStartAndShiftOthersUp) {
