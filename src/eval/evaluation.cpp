@@ -124,9 +124,10 @@ void Pawn_term(uint64_t our_pawns, uint64_t their_pawns, bool endgame, Score& sc
 // Everything the pawn term and the doubled pawns add depends only on the two
 // pawn sets and on which sides are scored in the endgame manner, and the
 // pawn sets change at few of the moves searched. So that sum is kept in a
-// table keyed by exactly those inputs and recomputed only on a miss. 8192
-// entries of 32 bytes (256 KiB) hold the pawn structures of a whole search
-// in the bench positions; more gain nothing measurable, fewer lose hits.
+// table keyed by exactly those inputs and recomputed only on a miss. With
+// 8192 entries of 32 bytes (256 KiB) about 5% of the lookups in the bench
+// searches miss; 2048 entries miss 8%, 32768 entries 4%, and neither size
+// made the bench measurably faster or slower.
 struct Pawn_entry {
   uint64_t white_pawns;
   uint64_t black_pawns;
