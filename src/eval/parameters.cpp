@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "eval/evaluation.h"
+
 T_Eval_parameters eval_parameters;
 
 namespace {
@@ -259,6 +261,7 @@ void Eval_parameters_default() {
   std::memcpy(p.pawn_advance_end, default_pawn_advance_end, sizeof p.pawn_advance_end);
   std::memcpy(p.king_center_end, default_king_center_end, sizeof p.king_center_end);
   Set_cost_figures(p);
+  Evaluation_parameters_changed();
 }
 
 int Read_parameters_eval() {
@@ -295,5 +298,6 @@ int Read_parameters_eval() {
 
   std::fclose(file);
   if (control != nullptr) std::fclose(control);
+  Evaluation_parameters_changed();
   return 1;
 }

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
+#include "board/tables.h"
 #include "eval/parameters.h"
 #include "uci/uci.h"
 
@@ -39,6 +43,7 @@ void Use_terms(unsigned terms) {
   if (!(terms & MOBILITY)) p.Z = 0;
   if (!(terms & KNIGHT_TABLE)) std::memset(p.knight_center, 0, sizeof p.knight_center);
   if (!(terms & ATTACK)) p.ATAK_KING = 0;
+  Evaluation_parameters_changed();
 }
 
 int Evaluate(const char* fen) {
@@ -207,6 +212,196 @@ TEST(Evaluation, PortableCountGivesTheSameScore) {
     Fen_to_bitboard(&position, ("fen " + fen).c_str());
     ASSERT_EQ(Evaluation(&position), Evaluation_portable(&position)) << fen;
   }
+}
+
+// The evaluation rules computed the plain way: square by square over the two
+// maps, rays walked one step at a time, per-file pawn counters, nothing kept
+// between calls. The engine's evaluation (table lookups, counts weighted once
+// per kind, pawn structures remembered between calls) must agree with it.
+int Direct_evaluation(const T_Bitboard& b) {
+  const T_Eval_parameters& p = eval_parameters;
+  int64_t score = 0;
+  int64_t material[2] = {0, 0};  // White, Black
+  for (int s = 0; s < 64; ++s) {
+    material[0] += p.cost_figure_rubikon[b.white_name_from_coord[s]];
+    material[1] += p.cost_figure_rubikon[b.black_name_from_coord[s]];
+  }
+  const bool endgame[2] = {material[1] <= p.rubikon, material[0] <= p.rubikon};
+  const uint64_t* pieces[2] = {b.white_piece, b.black_piece};
+  const int32_t* names[2] = {b.white_name_from_coord, b.black_name_from_coord};
+  const int sign[2] = {1, -1};
+  int king[2] = {-10, -10};
+
+  for (int c = 0; c < 2; ++c) {
+    if (pieces[c][PIECE_KING] == 0) continue;
+    const int k = king[c] = first_one(pieces[c][PIECE_KING]);
+    if (endgame[c]) {
+      score += sign[c] * int64_t{p.king_center_end[k]};
+      continue;
+    }
+    for (int d = 7; d <= 9; ++d) {
+      const int t = c == 0 ? k + d : k - d;
+      if (t < 0 || t > 63 || names[c][t] == 0) score -= sign[c] * int64_t{p.BONUS_SHIELD};
+    }
+    const int rank = c == 0 ? 0 : 56;
+    if (k == rank + 6 && names[c][rank + 5] == PIECE_ROOK) score += sign[c] * int64_t{p.BONUS_CASTLING_O_O};
+    if (k == rank + 2 && names[c][rank + 3] == PIECE_ROOK) score += sign[c] * int64_t{p.BONUS_CASTLING_O_O_O};
+  }
+
+  for (int c = 0; c < 2; ++c) {
+    int file_count[8] = {};
+    for (int s = 0; s < 64; ++s) {
+      if (names[c][s] != PIECE_PAWN) continue;
+      ++file_count[s % 8];
+      if (!endgame[c]) {
+        score += sign[c] * int64_t{p.pawn_advance_middle[s]};
+        continue;
+      }
+      score += sign[c] * int64_t{p.pawn_advance_end[c == 0 ? s : 63 - s]};
+      // Whether the file holds an enemy pawn ahead of the pawn's rank.
+      auto free_file = [&](int file) {
+        for (int r = s / 8 + (c == 0 ? 1 : -1); r >= 0 && r < 8; r += c == 0 ? 1 : -1) {
+          if (names[1 - c][r * 8 + file] == PIECE_PAWN) return false;
+        }
+        return true;
+      };
+      if (!free_file(s % 8)) continue;
+      int count = 1;
+      if (s % 8 != 7 && free_file(s % 8 + 1)) ++count;
+      if (s % 8 != 0 && free_file(s % 8 - 1)) ++count;
+      score += sign[c] * int64_t{p.PERSPECTIVE_PAWNN} * (count == 3 ? 10 : count);
+    }
+    for (int file = 0; file < 8; ++file) {
+      if (file_count[file] >= 2) score -= sign[c] * int64_t{p.BONUS_PAWNN};
+    }
+  }
+
+  const int all_rays[8][2] = {{0, 1}, {0, -1}, {1, 0}, {-1, 0}, {1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+  const int knight_steps[8][2] = {{1, 2}, {2, 1}, {2, -1}, {1, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
+  int attackers[2] = {0, 0};
+  for (int c = 0; c < 2; ++c) {
+    const int them = king[1 - c];
+    for (int s = 0; s < 64; ++s) {
+      const int piece = names[c][s];
+      int first = 0, last = 0;  // the rays of all_rays the piece uses
+      if (piece == PIECE_QUEEN) last = 8;
+      if (piece == PIECE_ROOK) last = 2;
+      if (piece == PIECE_BISHOP) first = 4, last = 8;
+      int squares = 0;
+      bool bears = false;
+      auto reach = [&](int file, int rank) {
+        ++squares;
+        if (them >= 0 && std::max(std::abs(file - them % 8), std::abs(rank - them / 8)) == 1) bears = true;
+      };
+      for (int r = first; r < last; ++r) {
+        int file = s % 8 + all_rays[r][0], rank = s / 8 + all_rays[r][1];
+        for (; file >= 0 && file < 8 && rank >= 0 && rank < 8; file += all_rays[r][0], rank += all_rays[r][1]) {
+          reach(file, rank);
+          if (names[0][rank * 8 + file] || names[1][rank * 8 + file]) break;
+        }
+      }
+      if (piece == PIECE_KNIGHT) {
+        for (const auto& step : knight_steps) {
+          const int file = s % 8 + step[0], rank = s / 8 + step[1];
+          if (file >= 0 && file < 8 && rank >= 0 && rank < 8) reach(file, rank);
+        }
+        score += sign[c] * int64_t{p.knight_center[s]};
+      }
+      const int64_t weight = piece == PIECE_QUEEN ? p.Z / 2 : p.Z;
+      score += sign[c] * squares * weight;
+      attackers[c] += bears;
+    }
+  }
+  score += int64_t{p.ATAK_KING} * (attackers[0] - attackers[1]);
+  return static_cast<int32_t>(static_cast<uint32_t>(score));
+}
+
+void Put(T_Bitboard& b, bool white, int piece, int s) {
+  (white ? b.white_piece : b.black_piece)[piece] |= uint64_t{1} << s;
+  (white ? b.white_name_from_coord : b.black_name_from_coord)[s] = piece;
+  (white ? b.all_white_piece : b.all_black_piece) |= uint64_t{1} << s;
+  b.all_piece |= uint64_t{1} << s;
+}
+
+// Random weights: mostly small, sometimes at the 32-bit limits.
+int32_t Random_weight(std::mt19937& random) {
+  switch (random() % 8) {
+    case 0:
+      return INT32_MAX;
+    case 1:
+      return INT32_MIN;
+    case 2:
+      return static_cast<int32_t>(random());
+    default:
+      return static_cast<int32_t>(random() % 201) - 100;
+  }
+}
+
+void Random_weights(std::mt19937& random) {
+  T_Eval_parameters& p = eval_parameters;
+  int32_t* scalars[] = {&p.BONUS_CASTLING_O_O, &p.BONUS_CASTLING_O_O_O, &p.BONUS_SHIELD,
+                        &p.BONUS_PAWNN,        &p.PERSPECTIVE_PAWNN,    &p.Z,
+                        &p.ATAK_KING};
+  for (int32_t* scalar : scalars) *scalar = Random_weight(random);
+  for (int s = 0; s < 64; ++s) {
+    p.knight_center[s] = Random_weight(random);
+    p.pawn_advance_middle[s] = Random_weight(random);
+    p.pawn_advance_end[s] = Random_weight(random);
+    p.king_center_end[s] = Random_weight(random);
+  }
+  // Piece values and threshold near each other, so that both manners occur.
+  const int32_t rubikon[7] = {0,
+                              0,
+                              static_cast<int32_t>(random() % 500),
+                              static_cast<int32_t>(random() % 500),
+                              static_cast<int32_t>(random() % 800),
+                              static_cast<int32_t>(random() % 1200),
+                              0};
+  std::memcpy(p.cost_figure_rubikon, rubikon, sizeof rubikon);
+  p.rubikon = static_cast<int32_t>(random() % 2500);
+  Evaluation_parameters_changed();
+}
+
+// Pawn structures are remembered between calls; the remembered sum must be
+// the one the direct computation gives: for positions that share their pawns
+// but not their pieces (and so maybe not their endgame manner), for more
+// structures than the store holds (so entries are replaced and indices
+// shared), when a structure comes back, and after the weights change.
+TEST(Evaluation, AgreesWithTheDirectComputation) {
+  std::mt19937 random(77);
+  for (int round = 0; round < 4; ++round) {
+    Random_weights(random);
+    std::vector<T_Bitboard> positions;
+    for (int structure = 0; structure < 12000; ++structure) {
+      T_Bitboard pawns;
+      std::memset(&pawns, 0, sizeof pawns);
+      const int pawn_count = static_cast<int>(random() % 17);
+      for (int i = 0; i < pawn_count; ++i) {
+        const int s = static_cast<int>(random() % 64);
+        if (!(pawns.all_piece >> s & 1)) Put(pawns, random() % 2, PIECE_PAWN, s);
+      }
+      for (int variant = 0; variant < 2; ++variant) {
+        T_Bitboard b = pawns;
+        const int piece_count = static_cast<int>(random() % 12);
+        for (int i = 0; i < piece_count + 2; ++i) {
+          const int s = static_cast<int>(random() % 64);
+          // The first two are the kings, one of which is sometimes missing.
+          const int king = random() % 16 ? PIECE_KING : PIECE_NONE;
+          const int piece = i < 2 ? king : PIECE_KNIGHT + static_cast<int>(random() % 4);
+          if (piece != PIECE_NONE && !(b.all_piece >> s & 1)) Put(b, i == 0 || (i > 1 && random() % 2), piece, s);
+        }
+        positions.push_back(b);
+      }
+    }
+    for (int pass = 0; pass < 3; ++pass) {
+      std::shuffle(positions.begin(), positions.end(), random);
+      for (const T_Bitboard& b : positions) {
+        ASSERT_EQ(Evaluation(&b), Direct_evaluation(b)) << "round " << round << " pass " << pass;
+        ASSERT_EQ(Evaluation_portable(&b), Direct_evaluation(b)) << "round " << round << " pass " << pass;
+      }
+    }
+  }
+  Eval_parameters_default();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "eval/evaluation.h"
 #include "eval/parameters.h"
 #include "search/by_colour.h"
 #include "uci/uci.h"
@@ -30,6 +31,7 @@ class ExtremeWeights : public ::testing::Test {
     std::memcpy(p.cost_figure_rubikon, rubikon, sizeof rubikon);
     for (int s = 0; s < 64; ++s)
       p.knight_center[s] = p.pawn_advance_middle[s] = p.pawn_advance_end[s] = p.king_center_end[s] = cell;
+    Evaluation_parameters_changed();
   }
 
   static T_Bitboard Position(const char* fen) {
