@@ -202,21 +202,18 @@ FUZZ_UNINSTRUMENTED std::string Record_fault(const T_Bitboard& b) {
   if (black != b.all_black_piece) return "all_black_piece is not the union of the Black sets";
   if (white & black) return "a square holds pieces of both colours";
   if (b.all_piece != (white | black)) return "all_piece is not the union of the colours";
-  // The squares each map names for each piece code (codes beyond the king
-  // land in slot 7) must be exactly that code's set; the squares named by
-  // nothing, exactly those the colour does not occupy.
-  uint64_t white_named[8] = {}, black_named[8] = {};
-  for (int s = 0; s < 64; ++s) {
-    const uint64_t bit = uint64_t{1} << s;
-    const uint32_t w = static_cast<uint32_t>(b.white_name_from_coord[s]);
-    const uint32_t k = static_cast<uint32_t>(b.black_name_from_coord[s]);
-    white_named[w <= PIECE_KING ? w : 7] |= bit;
-    black_named[k <= PIECE_KING ? k : 7] |= bit;
+  // Every piece of a set is named on its square by its code, and the maps
+  // name no more squares than the sets hold: then nothing else is named.
+  bool consistent = true;
+  int named = 0;
+  for (int code = PIECE_PAWN; code <= PIECE_KING; ++code) {
+    for (uint64_t set = b.white_piece[code]; set; set &= set - 1)
+      consistent = consistent && b.white_name_from_coord[__builtin_ctzll(set)] == code;
+    for (uint64_t set = b.black_piece[code]; set; set &= set - 1)
+      consistent = consistent && b.black_name_from_coord[__builtin_ctzll(set)] == code;
   }
-  bool consistent = white_named[7] == 0 && black_named[7] == 0 && white_named[PIECE_NONE] == ~white &&
-                    black_named[PIECE_NONE] == ~black;
-  for (int code = PIECE_PAWN; code <= PIECE_KING; ++code)
-    consistent = consistent && white_named[code] == b.white_piece[code] && black_named[code] == b.black_piece[code];
+  for (int s = 0; s < 64; ++s) named += (b.white_name_from_coord[s] != 0) + (b.black_name_from_coord[s] != 0);
+  consistent = consistent && named == __builtin_popcountll(white) + __builtin_popcountll(black);
   if (!consistent) {
     for (int s = 0; s < 64; ++s) {
       const uint64_t bit = uint64_t{1} << s;
@@ -245,9 +242,9 @@ FUZZ_UNINSTRUMENTED bool Same(const T& x, const T& y) {
 
 template <typename T, size_t N>
 FUZZ_UNINSTRUMENTED bool Same(const T (&x)[N], const T (&y)[N]) {
-  for (size_t i = 0; i < N; ++i)
-    if (!(x[i] == y[i])) return false;
-  return true;
+  T difference = 0;
+  for (size_t i = 0; i < N; ++i) difference |= x[i] ^ y[i];
+  return difference == 0;
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 // after the dispatcher and the set-up commands at thousands of inputs a
 // second: it parses every "go" line but starts no iteration, starts each input
 // as if "uci" had come first and drops further "uci" lines (each would map and
-// clear a fresh megabyte of table), holds "Hash" at 1 MiB, and skips inputs
+// clear a fresh megabyte of table), gives every "Hash value" the value -1
+// (which the engine parses and ignores, so the table is never mapped anew),
+// and skips inputs
 // longer than MAX_INPUT_BYTES (a moves list of 65,535 characters alone
 // replays some 13,000 moves). What it leaves out, fuzz_uci_session covers.
 #include <cstdint>
@@ -34,7 +36,7 @@ constexpr int MAX_SEARCHES = 4;
 // checks or captures is cut off here instead of running on.
 constexpr int32_t MAX_QUIESCENCE_NODES = 20000;
 constexpr bool SEARCHES = MAX_DEPTH > 0;
-constexpr long MAX_HASH_MEGABYTES = SEARCHES ? 2 : 1;
+constexpr long MAX_HASH_MEGABYTES = 2;
 
 T_Bitboard position;
 int64_t nodes_counter;
@@ -51,7 +53,10 @@ bool Rewrite(std::string& line, int* searches) {
     const size_t found = line.find("Hash value ");
     if (found != std::string::npos) {
       const size_t value = found + std::strlen("Hash value ");
-      if (std::strtol(line.c_str() + value, nullptr, 10) > MAX_HASH_MEGABYTES) {
+      if (!SEARCHES) {
+        line.resize(value);
+        line += "-1";
+      } else if (std::strtol(line.c_str() + value, nullptr, 10) > MAX_HASH_MEGABYTES) {
         line.resize(value);
         line += std::to_string(MAX_HASH_MEGABYTES);
       }
