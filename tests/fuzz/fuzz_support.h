@@ -29,13 +29,14 @@ void Fuzz_init(int* argc, char*** argv);
 // from input to input instead of mapping and clearing a megabyte each time.
 void Fuzz_reset_engine(bool default_table = false);
 
-// Rewrites a "go" line so that its search is bounded by work alone: every
-// "infinite" token loses its meaning, the clocks and the move time are set
-// back to "none" (a value of -1000 ms reads as the engine's -1 s), and the
-// depth becomes the line's own last "depth" value held to 0..max_depth (1
-// when the line has none, as the engine does). The other tokens stay, so the
-// keyword parser still sees what the fuzzer wrote; a keyword at the end of
-// the line that wants a value swallows an appended "0". The result fits the
+// Rewrites a "go" line so that its search is bounded by work alone: the
+// clocks and the move time are set back to "none" (a value of -1000 ms reads
+// as the engine's -1 s), and the depth becomes the line's own last "depth"
+// value held to 0..max_depth (1 when the line has none, as the engine does).
+// The other tokens stay, so the keyword parser still sees what the fuzzer
+// wrote; a keyword at the end of the line that wants a value swallows an
+// appended "0". An "infinite" keeps its meaning (50 iterations), which leaves
+// the search to the node bound of Fuzz_bound_next_search. The result fits the
 // engine's line capacity.
 std::string Fuzz_go_line(const std::string& line, int max_depth);
 

@@ -2,7 +2,8 @@
 // writes the control file), then a handful of positions are set up and
 // evaluated with the weights it produced, and every move of the side to move
 // is made and taken back, its incremental material balance compared with the
-// balance counted afresh (both wrap alike, whatever the weights). The
+// balance counted afresh (both wrap alike, whatever the weights) and the
+// position after it scored as a search leaf would be. The
 // file lives in the fuzz scratch directory, in memory where the system has
 // one. No search: the search has a target of its own (uci_session).
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "board/movegen.h"
 #include "eval/evaluation.h"
 #include "fuzz_support.h"
+#include "search/by_colour.h"
 #include "uci/uci.h"
 
 namespace {
@@ -51,6 +53,7 @@ void Check_material_of_moves() {
       Fuzz_fail("move " + std::to_string(i) + " left a material balance of " + std::to_string(position.eval) +
                     " instead of " + std::to_string(Start_material(&position)),
                 position);
+    Static_score(&position);
     if (white)
       Unmake_move_white(&position, i, &undo, &list);
     else
