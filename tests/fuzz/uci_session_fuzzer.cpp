@@ -2,10 +2,10 @@
 // engine's line reader cuts standard input, and each line goes to the
 // dispatcher in-process. Every search is bounded by work, never by the clock,
 // so that an input runs the same commands and the same searches each time:
-// "go" lines are rewritten to a small fixed depth (Fuzz_go_line), a search
-// that grows too large is stopped at its first input poll
-// (Fuzz_bound_next_search), at most a few searches run per input, and "Hash
-// value" sizes are capped.
+// "go" lines lose their clocks and keep at most a small depth
+// (Fuzz_go_line), a search that grows too large is stopped at its first input
+// poll (Fuzz_bound_next_search), at most a few searches run per input, and
+// "Hash value" sizes are capped.
 //
 // Built twice. fuzz_uci_session searches to SEARCH_DEPTH plies and starts each
 // input from a fresh process's state. fuzz_uci_commands (SEARCH_DEPTH 0) is
@@ -14,9 +14,9 @@
 // as if "uci" had come first and drops further "uci" lines (each would map and
 // clear a fresh megabyte of table), gives every "Hash value" the value -1
 // (which the engine parses and ignores, so the table is never mapped anew),
-// and skips inputs
-// longer than MAX_INPUT_BYTES (a moves list of 65,535 characters alone
-// replays some 13,000 moves). What it leaves out, fuzz_uci_session covers.
+// and skips inputs longer than MAX_INPUT_BYTES (a moves list of 65,535
+// characters alone replays some 13,000 moves). What it leaves out,
+// fuzz_uci_session covers.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -32,8 +32,8 @@ namespace {
 constexpr int MAX_DEPTH = SEARCH_DEPTH;
 constexpr size_t MAX_INPUT = MAX_INPUT_BYTES;
 constexpr int MAX_SEARCHES = 4;
-// Enough for every depth-3 search of an ordinary position; a position rich in
-// checks or captures is cut off here instead of running on.
+// The quiescence nodes after which a search stops at its next poll: a
+// position rich in checks or captures ends there instead of running on.
 constexpr int32_t MAX_QUIESCENCE_NODES = 20000;
 constexpr bool SEARCHES = MAX_DEPTH > 0;
 constexpr long MAX_HASH_MEGABYTES = 2;
