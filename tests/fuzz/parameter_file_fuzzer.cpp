@@ -3,9 +3,9 @@
 // evaluated with the weights it produced, and every move of the side to move
 // is made and taken back, its incremental material balance compared with the
 // balance counted afresh (both wrap alike, whatever the weights) and the
-// position after it scored as a search leaf would be. The
-// file lives in the fuzz scratch directory, in memory where the system has
-// one. No search: the search has a target of its own (uci_session).
+// position after it scored as a search leaf would be. The file lives in the
+// fuzz scratch directory, in memory where the system has one. No search: the
+// search has a target of its own (uci_session).
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
