@@ -143,7 +143,9 @@ std::string Fuzz_go_line(const std::string& line, int max_depth) {
     }
     size_t end = text.find(' ', start);
     if (end == std::string::npos) end = text.size();
-    if (text.compare(start, end - start, "depth") == 0 && end < text.size()) {
+    if (max_depth == 0 && text.compare(start, end - start, "infinite") == 0) {
+      text[start] = 'I';
+    } else if (text.compare(start, end - start, "depth") == 0 && end < text.size()) {
       const size_t value = text.find_first_not_of(' ', end);
       if (value != std::string::npos) depth = std::strtol(text.c_str() + value, nullptr, 10);
     }

@@ -36,8 +36,9 @@ void Fuzz_reset_engine(bool default_table = false);
 // The other tokens stay, so the keyword parser still sees what the fuzzer
 // wrote; a keyword at the end of the line that wants a value swallows an
 // appended "0". An "infinite" keeps its meaning (50 iterations), which leaves
-// the search to the node bound of Fuzz_bound_next_search. The result fits the
-// engine's line capacity.
+// the search to the node bound of Fuzz_bound_next_search, except with a
+// max_depth of 0: a line that must start no search loses it ("Infinite"). The
+// result fits the engine's line capacity.
 std::string Fuzz_go_line(const std::string& line, int max_depth);
 
 // Bounds the next search by work: its first input poll finds a "stop"
