@@ -1,8 +1,10 @@
-// A position from arbitrary text: the FEN parser, then both colours' move
-// generators, make and unmake two plies deep with the record's invariants
-// checked after every make and its exact restoration after every unmake, the
-// king attack tests, and a short search whose end must leave the board as it
-// found it.
+// A position from arbitrary text, set up as the "position" command does it:
+// the FEN parser and the replay of a moves list when the text holds one. Then
+// both colours' move generators, make and unmake (two plies deep from the
+// side to move after the moves that change rights or material, one from the
+// other side) with the record's invariants checked after every make and its
+// exact restoration after every unmake, and the king attack tests. No search: the search has a
+// target of its own (uci_session).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,8 +19,9 @@
 
 namespace {
 
-// A FEN is short; longer texts only repeat what shorter ones reach.
-constexpr size_t MAX_TEXT = 1024;
+// A FEN is short and a moves list adds five characters a move; longer texts
+// only repeat what shorter ones reach.
+constexpr size_t MAX_TEXT = 2048;
 
 std::string Describe(const char* what, const T_List_moves& list, int index) {
   const int32_t m = list.move[index];
@@ -37,7 +40,17 @@ void Generate(bool white, T_List_moves* list, const T_Bitboard* position) {
   }
 }
 
-// Makes and unmakes every generated move of one side, recursing `plies` deep.
+// True for the moves after which the replies meet something a FEN gives them
+// only by chance: an en passant square, castling rights just lost, a capture
+// or promotion to take back. A quiet knight, bishop or queen move only leaves
+// another position, which the fuzzer sets up directly more cheaply.
+bool Changes_rights_or_material(int32_t move) {
+  const int piece = Move_piece(move);
+  return Move_kind(move) != KIND_QUIET || piece == PIECE_PAWN || piece == PIECE_KING || piece == PIECE_ROOK;
+}
+
+// Makes and unmakes every generated move of one side, recursing `plies` deep
+// after the moves that change rights or material.
 void Round_trips(T_Bitboard* position, bool white, int plies) {
   T_List_moves list;
   Generate(white, &list, position);
@@ -54,7 +67,7 @@ void Round_trips(T_Bitboard* position, bool white, int plies) {
     if (!fault.empty()) Fuzz_fail(Describe("make", list, i) + ": " + fault, *position);
     King_white_check(position);
     King_black_check(position);
-    if (plies > 1) Round_trips(position, !white, plies - 1);
+    if (plies > 1 && Changes_rights_or_material(list.move[i])) Round_trips(position, !white, plies - 1);
     if (white)
       Unmake_move_white(position, i, &undo, &list);
     else
@@ -65,43 +78,35 @@ void Round_trips(T_Bitboard* position, bool white, int plies) {
 }
 
 T_Bitboard position;
-int64_t nodes_counter;
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Fuzz_init();
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  Fuzz_init(argc, argv);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > MAX_TEXT) return 0;
   Fuzz_reset_engine();
-  std::string fen = "fen " + std::string(reinterpret_cast<const char*>(data), size);
-  fen.resize(std::strlen(fen.c_str()));
+  std::string line = "position fen " + std::string(reinterpret_cast<const char*>(data), size);
+  line.resize(std::strlen(line.c_str()));
   // An exact-size heap copy, so that reading past the text's end is caught.
-  char* text = static_cast<char*>(std::malloc(fen.size() + 1));
-  std::memcpy(text, fen.c_str(), fen.size() + 1);
+  char* text = static_cast<char*>(std::malloc(line.size() + 1));
+  std::memcpy(text, line.c_str(), line.size() + 1);
   std::memset(&position, 0, sizeof position);
-  Fen_to_bitboard(&position, text);
+  Position_command(text, &position);
   std::free(text);
 
   const std::string fault = Record_fault(position);
   if (!fault.empty()) Fuzz_fail("set-up: " + fault, position);
 
-  Round_trips(&position, true, 2);
-  Round_trips(&position, false, 2);
-
-  const T_Bitboard before = position;
-  nodes_counter = 0;
-  if (!Fuzz_uci_command(("go" + Fuzz_go_suffix(10)).c_str(), &position, &nodes_counter))
-    Fuzz_fail("the search ended the engine", position);
-  const std::string difference = Record_difference(before, position, true);
-  if (!difference.empty()) Fuzz_fail("the search left a different " + difference, before);
-  const int material = position.eval;
-  if (material != Start_material(&position)) Fuzz_fail("the search left a different material balance", position);
-  const uint64_t key = position.hash_key;
+  // The record's own material balance and key, which make and unmake keep.
+  position.eval = Start_material(&position);
   Start_hash_key(&position);
-  if (key != position.hash_key) Fuzz_fail("the search left a different hash key", position);
+  // Two plies from the side to move (a move and every reply), one from the
+  // other side: the second ply of both would triple the time per input.
+  Round_trips(&position, position.colour_move, 2);
+  Round_trips(&position, !position.colour_move, 1);
   return 0;
 }

@@ -2,12 +2,15 @@
 # Robustness stage of CI:
 #   1. builds the libFuzzer targets with clang, ASan and UBSan (build-fuzz/) and
 #      runs each one for a bounded time from its seed corpus; a crash, a
-#      sanitizer report, a leak or an input slower than 5 s fails the stage;
+#      sanitizer report, a leak or an input slower than 5 s fails the stage.
+#      Every search in them is bounded by depth and node count, not by the
+#      clock, so an input always runs the same way;
 #   2. builds the engine and its unit and end-to-end tests with gcc under ASan
 #      and UBSan (build-sanitize/) and runs them once.
 #
-#   tests/fuzz/run.sh                     both steps, 60 s per fuzz target
-#   FUZZ_SECONDS=1800 tests/fuzz/run.sh --fuzz-only     a long fuzzing run
+#   tests/fuzz/run.sh                     both steps, 45 s per fuzz target
+#   FUZZ_SECONDS=1800 FUZZ_JOBS=2 nice -n 10 tests/fuzz/run.sh --fuzz-only
+#                                         a long run, two targets at a time
 #   tests/fuzz/run.sh --sanitize-only
 #
 # New corpus entries found during a run go to a scratch directory, so the
@@ -19,7 +22,12 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$root"
 
-seconds="${FUZZ_SECONDS:-60}"
+seconds="${FUZZ_SECONDS:-45}"
+jobs="${FUZZ_JOBS:-1}"
+if ! [[ "$jobs" =~ ^[1-9][0-9]*$ ]]; then
+  echo "FUZZ_JOBS must be a positive number, not '$jobs'" >&2
+  exit 2
+fi
 run_fuzz=1
 run_sanitize=1
 case "${1:-}" in
@@ -28,7 +36,9 @@ case "${1:-}" in
   "") ;;
   *) echo "usage: $0 [--fuzz-only | --sanitize-only]" >&2; exit 2 ;;
 esac
-targets=(uci_session fen parameter_file)
+# uci_commands is uci_session without searches: same inputs, same dictionary.
+targets=(uci_session uci_commands fen parameter_file)
+declare -A inputs_of=([uci_session]=uci_session [uci_commands]=uci_session [fen]=fen [parameter_file]=parameter_file)
 
 need=()
 for pkg in g++ cmake make libgtest-dev; do
@@ -54,24 +64,38 @@ if [ "$run_fuzz" = 1 ]; then
   scratch="$(mktemp -d)"
   trap 'rm -rf "$scratch"' EXIT
   mkdir -p "$artifacts"
-  total=0
-  for target in "${targets[@]}"; do
+  run_target() {
+    local target="$1" inputs="${inputs_of[$1]}"
     mkdir -p "$scratch/$target"
-    log="$root/build-fuzz/fuzz_$target.log"
-    echo "== fuzz_$target: ${seconds} s"
     # abort_on_error off: libFuzzer itself turns a sanitizer report into a saved input.
-    if ! ASAN_OPTIONS="${ASAN_OPTIONS/abort_on_error=1/abort_on_error=0}" \
+    ASAN_OPTIONS="${ASAN_OPTIONS/abort_on_error=1/abort_on_error=0}" \
       "build-fuzz/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" -dict="$root/tests/fuzz/$target.dict" \
-      "$scratch/$target" "$root/tests/fuzz/corpus/$target" >"$log" 2>&1; then
-      tail -n 60 "$log"
-      echo "fuzz_$target FAILED (full log: $log; inputs: $artifacts)" >&2
-      exit 1
-    fi
-    runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
-    coverage="$(grep -o 'cov: [0-9]*' "$log" | tail -n 1)"
-    echo "   ${runs} executions, ${coverage} edges"
-    total=$((total + runs))
+      -print_final_stats=1 -artifact_prefix="$artifacts/$target-" -dict="$root/tests/fuzz/$inputs.dict" \
+      "$scratch/$target" "$root/tests/fuzz/corpus/$inputs" >"$root/build-fuzz/fuzz_$target.log" 2>&1
+  }
+  total=0
+  for ((first = 0; first < ${#targets[@]}; first += jobs)); do
+    batch=("${targets[@]:first:jobs}")
+    pids=()
+    for target in "${batch[@]}"; do
+      echo "== fuzz_$target: ${seconds} s"
+      run_target "$target" &
+      pids+=($!)
+    done
+    for i in "${!batch[@]}"; do
+      target="${batch[$i]}"
+      log="$root/build-fuzz/fuzz_$target.log"
+      if ! wait "${pids[$i]}"; then
+        kill "${pids[@]}" 2>/dev/null || true
+        tail -n 60 "$log"
+        echo "fuzz_$target FAILED (full log: $log; inputs: $artifacts)" >&2
+        exit 1
+      fi
+      runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
+      coverage="$(grep -o 'cov: [0-9]*' "$log" | tail -n 1)"
+      echo "   fuzz_$target: ${runs} executions, ${coverage} edges"
+      total=$((total + runs))
+    done
   done
   echo "== fuzzing: ${total} executions in total, no findings"
 fi
