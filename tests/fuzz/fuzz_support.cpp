@@ -14,6 +14,7 @@
 #include "hash/zobrist.h"
 #include "platform/io.h"
 #include "search/control.h"
+#include "search/kept_lines.h"
 #include "search/ordering.h"
 #include "search/pv.h"
 #include "uci/uci.h"
@@ -128,6 +129,8 @@ void Fuzz_reset_engine(bool default_table) {
   std::memset(killer_2, 0, sizeof killer_2);
   History_clear();
   std::memset(&PV_returned, 0, sizeof PV_returned);
+  // Lines a search kept for the command loop, and an end of input it saw.
+  Kept_lines_clear();
   // The diagnostics append to it; it must not grow over a long run.
   unlink("_TEST_BITBOARD.txt");
 }
