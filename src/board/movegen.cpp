@@ -3,6 +3,7 @@
 #include "board/colour.h"
 #include "board/diagnostics.h"
 #include "board/rays.h"
+#include "board/sliders.h"
 #include "board/tables.h"
 #include "search/ordering.h"
 
@@ -172,13 +173,20 @@ inline void Quick_capture(T_Capture_walk& w, int piece, int f, int t) {
   Append(*w.list, w.count, Move_word(piece, f, t, KIND_CAPTURE, captured), captured - piece);
 }
 
-// Only a ray that holds an enemy piece needs its nearest piece looked up.
-template <Direction D>
-inline void Quick_slider(T_Capture_walk& w, int piece, int f) {
-  const uint64_t ray = Ray<D>()[f];
-  if ((ray & w.targets) == 0) return;
-  const int b = Nearest<D>(ray & w.occupied);
-  if ((w.targets >> b) & 1) Quick_capture(w, piece, f, b);
+// The captures of a slider on f, given every enemy piece it reaches, in
+// the order of the directions listed. Each direction holds at most one of
+// them (its nearest piece); a single capture needs no sorting out.
+template <Direction... Ds>
+inline void Quick_slider(T_Capture_walk& w, int piece, int f, uint64_t hits) {
+  if (hits == 0) return;
+  if ((hits & (hits - 1)) == 0) {
+    Quick_capture(w, piece, f, first_one(hits));
+    return;
+  }
+  const auto in_direction = [&](uint64_t ray) {
+    if (hits & ray) Quick_capture(w, piece, f, first_one(hits & ray));
+  };
+  (in_direction(Ray<Ds>()[f]), ...);
 }
 
 // Moves a set of squares by delta squares (up the board when positive).
@@ -270,30 +278,19 @@ bool Generate_captures_quick(T_List_moves& list, const T_Bitboard& pos) {
 
   for (uint64_t set = own[PIECE_BISHOP]; set; set &= set - 1) {
     const int f = first_one(set);
-    Quick_slider<DIR_NE>(w, PIECE_BISHOP, f);
-    Quick_slider<DIR_NW>(w, PIECE_BISHOP, f);
-    Quick_slider<DIR_SW>(w, PIECE_BISHOP, f);
-    Quick_slider<DIR_SE>(w, PIECE_BISHOP, f);
+    Quick_slider<DIR_NE, DIR_NW, DIR_SW, DIR_SE>(w, PIECE_BISHOP, f, Diagonal_reach(f, w.occupied) & w.targets);
   }
 
   for (uint64_t set = own[PIECE_ROOK]; set; set &= set - 1) {
     const int f = first_one(set);
-    Quick_slider<DIR_N>(w, PIECE_ROOK, f);
-    Quick_slider<DIR_W>(w, PIECE_ROOK, f);
-    Quick_slider<DIR_S>(w, PIECE_ROOK, f);
-    Quick_slider<DIR_E>(w, PIECE_ROOK, f);
+    Quick_slider<DIR_N, DIR_W, DIR_S, DIR_E>(w, PIECE_ROOK, f,
+                                             (File_reach(f, w.occupied) | Rank_reach(f, w.occupied)) & w.targets);
   }
 
   for (uint64_t set = own[PIECE_QUEEN]; set; set &= set - 1) {
     const int f = first_one(set);
-    Quick_slider<DIR_N>(w, PIECE_QUEEN, f);
-    Quick_slider<DIR_W>(w, PIECE_QUEEN, f);
-    Quick_slider<DIR_S>(w, PIECE_QUEEN, f);
-    Quick_slider<DIR_E>(w, PIECE_QUEEN, f);
-    Quick_slider<DIR_NE>(w, PIECE_QUEEN, f);
-    Quick_slider<DIR_NW>(w, PIECE_QUEEN, f);
-    Quick_slider<DIR_SW>(w, PIECE_QUEEN, f);
-    Quick_slider<DIR_SE>(w, PIECE_QUEEN, f);
+    const uint64_t reach = Diagonal_reach(f, w.occupied) | File_reach(f, w.occupied) | Rank_reach(f, w.occupied);
+    Quick_slider<DIR_N, DIR_W, DIR_S, DIR_E, DIR_NE, DIR_NW, DIR_SW, DIR_SE>(w, PIECE_QUEEN, f, reach & w.targets);
   }
 
   if (own[PIECE_KING]) {
@@ -337,9 +334,11 @@ inline void Add_quiet_set(T_List_moves& list, int& count, int piece, int f, uint
   }
 }
 
-template <Direction D>
-inline void Slider_quiet(T_List_moves& list, int& count, const T_Bitboard& pos, int piece, int f) {
-  Add_quiet_set(list, count, piece, f, Ray_open<D>(f, pos.all_piece));
+// Quiet moves of a slider on f along each direction listed in turn, from
+// the squares it reaches (up to and including the first piece on each ray).
+template <Direction... Ds>
+inline void Slider_quiet(T_List_moves& list, int& count, int piece, int f, uint64_t reach, uint64_t empty) {
+  (Add_quiet_set(list, count, piece, f, reach & empty & Ray<Ds>()[f]), ...);
 }
 
 // Is square s on our back rank attacked by the other side? Returns the
@@ -404,32 +403,22 @@ void Generate_quiet(const T_Bitboard& pos, T_List_moves& list) {
                      KIND_O_O);
   }
 
+  const uint64_t occupied = pos.all_piece;
   for (uint64_t set = own[PIECE_QUEEN]; set; set &= set - 1) {
     const int f = first_one(set);
-    Slider_quiet<DIR_N>(list, count, pos, PIECE_QUEEN, f);
-    Slider_quiet<DIR_W>(list, count, pos, PIECE_QUEEN, f);
-    Slider_quiet<DIR_S>(list, count, pos, PIECE_QUEEN, f);
-    Slider_quiet<DIR_E>(list, count, pos, PIECE_QUEEN, f);
-    Slider_quiet<DIR_NE>(list, count, pos, PIECE_QUEEN, f);
-    Slider_quiet<DIR_NW>(list, count, pos, PIECE_QUEEN, f);
-    Slider_quiet<DIR_SW>(list, count, pos, PIECE_QUEEN, f);
-    Slider_quiet<DIR_SE>(list, count, pos, PIECE_QUEEN, f);
+    const uint64_t reach = File_reach(f, occupied) | Rank_reach(f, occupied) | Diagonal_reach(f, occupied);
+    Slider_quiet<DIR_N, DIR_W, DIR_S, DIR_E, DIR_NE, DIR_NW, DIR_SW, DIR_SE>(list, count, PIECE_QUEEN, f, reach, empty);
   }
 
   for (uint64_t set = own[PIECE_ROOK]; set; set &= set - 1) {
     const int f = first_one(set);
-    Slider_quiet<DIR_N>(list, count, pos, PIECE_ROOK, f);
-    Slider_quiet<DIR_W>(list, count, pos, PIECE_ROOK, f);
-    Slider_quiet<DIR_S>(list, count, pos, PIECE_ROOK, f);
-    Slider_quiet<DIR_E>(list, count, pos, PIECE_ROOK, f);
+    const uint64_t reach = File_reach(f, occupied) | Rank_reach(f, occupied);
+    Slider_quiet<DIR_N, DIR_W, DIR_S, DIR_E>(list, count, PIECE_ROOK, f, reach, empty);
   }
 
   for (uint64_t set = own[PIECE_BISHOP]; set; set &= set - 1) {
     const int f = first_one(set);
-    Slider_quiet<DIR_NE>(list, count, pos, PIECE_BISHOP, f);
-    Slider_quiet<DIR_NW>(list, count, pos, PIECE_BISHOP, f);
-    Slider_quiet<DIR_SW>(list, count, pos, PIECE_BISHOP, f);
-    Slider_quiet<DIR_SE>(list, count, pos, PIECE_BISHOP, f);
+    Slider_quiet<DIR_NE, DIR_NW, DIR_SW, DIR_SE>(list, count, PIECE_BISHOP, f, Diagonal_reach(f, occupied), empty);
   }
 
   for (uint64_t set = own[PIECE_KNIGHT]; set; set &= set - 1) {

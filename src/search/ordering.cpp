@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 int32_t killer_1[KILLER_PLIES];
 int32_t killer_2[KILLER_PLIES];
@@ -31,6 +34,26 @@ void Sort_walk_start(T_Sort_walk* walk, const T_List_moves* list, int begin, int
   walk->tail = tail;
 }
 
+namespace {
+
+// The first index in [q, end) whose key is larger than held, or end.
+inline int First_larger(const int32_t* keys, int q, int end, int32_t held) {
+#if defined(__SSE2__)
+  const __m128i bound = _mm_set1_epi32(held);
+  for (; q + 4 <= end; q += 4) {
+    const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + q));
+    const int larger = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(four, bound)));
+    if (larger) return q + __builtin_ctz(static_cast<unsigned>(larger));
+  }
+#endif
+  for (; q < end; ++q) {
+    if (keys[q] > held) return q;
+  }
+  return end;
+}
+
+}  // namespace
+
 void Sort_pass(T_List_moves* list, T_Sort_walk* walk, int p) {
   int tail = walk->tail;
   if (p >= tail) return;
@@ -39,18 +62,16 @@ void Sort_pass(T_List_moves* list, T_Sort_walk* walk, int p) {
   const int end = walk->end;
   int32_t held_move = moves[p];
   int32_t held_key = keys[p];
-  for (int q = p + 1; q < tail; ++q) {
-    // The exchange is done with masks rather than a branch: whether a
-    // key beats the held one is hard to predict.
+  // Only the entries with a larger key than the held one change anything:
+  // each is exchanged with the held entry. Keys rarely beat the held one
+  // after the first few, so the walk looks for them four at a time.
+  for (int q = First_larger(keys, p + 1, tail, held_key); q < tail; q = First_larger(keys, q + 1, tail, held_key)) {
     const int32_t key = keys[q];
     const int32_t move = moves[q];
-    const int32_t mask = -static_cast<int32_t>(held_key < key);
-    const int32_t key_diff = (held_key ^ key) & mask;
-    const int32_t move_diff = (held_move ^ move) & mask;
-    keys[q] = key ^ key_diff;
-    moves[q] = move ^ move_diff;
-    held_key ^= key_diff;
-    held_move ^= move_diff;
+    keys[q] = held_key;
+    moves[q] = held_move;
+    held_key = key;
+    held_move = move;
   }
   if (held_key < keys[tail]) {
     const int32_t move = moves[tail];
