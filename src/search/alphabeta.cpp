@@ -76,6 +76,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     }
     control->nodes += 1;
     current_line[ply] = move;
+    const uint64_t key = position->hash_key;
     Hash_key_move_word(Us, move, position);
     legal_move = true;
     key_path[ply] = position->hash_key;
@@ -114,7 +115,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     }
 
     Unmake_move<Us>(move, position, &undo);
-    Hash_key_move_word(Us, move, position);
+    position->hash_key = key;
 
     if (Better<Us>(v, best)) {
       best = v;

@@ -19,30 +19,21 @@ int32_t history[64][64];
 // touches the entries before p, so running the passes one at a time, as
 // far as a node walks its list, leaves the walked part exactly as the
 // whole sort would.
-//
-// The walk is cut short over the tail of the list that is already in
-// descending order. In such a tail at most its first entry can be larger
-// than the held one; after that exchange the held key is at least every
-// key behind it, so the rest of the walk would exchange nothing. Once the
-// whole rest of the list is in order, no later pass exchanges anything.
-void Sort_walk_start(T_Sort_walk* walk, const T_List_moves* list, int begin, int end) {
-  const int32_t* keys = list->sort;
-  walk->end = end;
-  // tail: first index of the longest descending run that ends the list.
-  int tail = end - 1;
-  while (tail > begin && keys[tail - 1] >= keys[tail]) --tail;
-  walk->tail = tail;
-}
+void Sort_walk_start(T_Sort_walk* walk, const T_List_moves*, int, int end) { walk->end = end; }
 
 namespace {
 
-// The first index in [q, end) whose key is larger than held, or end.
+// The first index in [q, end) whose key is larger than held, or end. Four
+// keys are compared at a time; lanes past the end are masked off (they are
+// read from within the key array, which the four lanes never leave).
 inline int First_larger(const int32_t* keys, int q, int end, int32_t held) {
 #if defined(__SSE2__)
+  static constexpr int lanes_left[5] = {0, 1, 3, 7, 15};
   const __m128i bound = _mm_set1_epi32(held);
-  for (; q + 4 <= end; q += 4) {
+  for (; q < end && q <= LIST_CAPACITY - 4; q += 4) {
     const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + q));
-    const int larger = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(four, bound)));
+    const int left = end - q < 4 ? end - q : 4;
+    const int larger = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(four, bound))) & lanes_left[left];
     if (larger) return q + __builtin_ctz(static_cast<unsigned>(larger));
   }
 #endif
@@ -54,18 +45,16 @@ inline int First_larger(const int32_t* keys, int q, int end, int32_t held) {
 
 }  // namespace
 
+// Only the entries with a larger key than the held one change anything:
+// each is exchanged with the held entry. Few keys beat the held one, so
+// the walk looks for them four at a time and writes only at exchanges.
 void Sort_pass(T_List_moves* list, T_Sort_walk* walk, int p) {
-  int tail = walk->tail;
-  if (p >= tail) return;
+  const int end = walk->end;
   int32_t* moves = list->move;
   int32_t* keys = list->sort;
-  const int end = walk->end;
   int32_t held_move = moves[p];
   int32_t held_key = keys[p];
-  // Only the entries with a larger key than the held one change anything:
-  // each is exchanged with the held entry. Keys rarely beat the held one
-  // after the first few, so the walk looks for them four at a time.
-  for (int q = First_larger(keys, p + 1, tail, held_key); q < tail; q = First_larger(keys, q + 1, tail, held_key)) {
+  for (int q = First_larger(keys, p + 1, end, held_key); q < end; q = First_larger(keys, q + 1, end, held_key)) {
     const int32_t key = keys[q];
     const int32_t move = moves[q];
     keys[q] = held_key;
@@ -73,21 +62,8 @@ void Sort_pass(T_List_moves* list, T_Sort_walk* walk, int p) {
     held_key = key;
     held_move = move;
   }
-  if (held_key < keys[tail]) {
-    const int32_t move = moves[tail];
-    const int32_t key = keys[tail];
-    moves[tail] = held_move;
-    keys[tail] = held_key;
-    held_move = move;
-    held_key = key;
-    // The smaller key left at the head of the tail may break its order.
-    if (tail + 1 < end && keys[tail] < keys[tail + 1]) ++tail;
-  }
   moves[p] = held_move;
   keys[p] = held_key;
-  // Entries written in front of the tail may extend it.
-  while (tail > p + 1 && keys[tail - 1] >= keys[tail]) --tail;
-  walk->tail = tail;
 }
 
 namespace {
@@ -96,7 +72,7 @@ void Exchange_sort(T_List_moves* list, int begin, int end) {
   if (end - begin < 2) return;
   T_Sort_walk walk;
   Sort_walk_start(&walk, list, begin, end);
-  for (int p = begin; p < walk.tail; ++p) Sort_pass(list, &walk, p);
+  for (int p = begin; p + 1 < end; ++p) Sort_pass(list, &walk, p);
 }
 
 // Brings the first occurrence of move at or after index start to start,

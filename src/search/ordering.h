@@ -15,7 +15,6 @@ extern int32_t history[64][64];
 // touches nothing before p. Passes are run for p = begin, begin + 1, ...
 struct T_Sort_walk {
   int end;
-  int tail;  // start of a descending run that ends the segment: nothing there moves
 };
 void Sort_walk_start(T_Sort_walk* walk, const T_List_moves* list, int begin, int end);
 void Sort_pass(T_List_moves* list, T_Sort_walk* walk, int p);
