@@ -44,14 +44,14 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
   for (int i = 0; i < list.end_captures; ++i) {
     Sort_pass(&list, &walk, i);
     const int32_t move = list.move[i];
-    Make_move<Us>(move, position, &undo);
     current_line[ply] = move;
+    // Taking the king ends the line; the board is not needed for that.
     if (Move_captured(move) == PIECE_KING) {
       const int s = Mated_score<Them>(ply);
-      Unmake_move<Us>(move, position, &undo);
       Pv_from_line(ply, s);
       return s;
     }
+    Make_move<Us>(move, position, &undo);
     const int v = quiescence<Them>(position, alpha, beta, ply + 1);
     Unmake_move<Us>(move, position, &undo);
     if (Better<Us>(v, best)) {
