@@ -19,7 +19,10 @@ int32_t history[64][64];
 // touches the entries before p, so running the passes one at a time, as
 // far as a node walks its list, leaves the walked part exactly as the
 // whole sort would.
-void Sort_walk_start(T_Sort_walk* walk, const T_List_moves*, int, int end) { walk->end = end; }
+void Sort_walk_start(T_Sort_walk* walk, const T_List_moves*, int begin, int end) {
+  walk->begin = begin;
+  walk->end = end;
+}
 
 namespace {
 
@@ -48,10 +51,15 @@ inline int First_larger(const int32_t* keys, int q, int end, int32_t held) {
 // Only the entries with a larger key than the held one change anything:
 // each is exchanged with the held entry. Few keys beat the held one, so
 // the walk looks for them four at a time and writes only at exchanges.
+//
+// The pass before left the largest key of the rest at p - 1; when the
+// entry at p has that key too, nothing behind it is larger and the pass
+// would exchange nothing (long runs of equal keys are common).
 void Sort_pass(T_List_moves* list, T_Sort_walk* walk, int p) {
   const int end = walk->end;
   int32_t* moves = list->move;
   int32_t* keys = list->sort;
+  if (p > walk->begin && keys[p] == keys[p - 1]) return;
   int32_t held_move = moves[p];
   int32_t held_key = keys[p];
   for (int q = First_larger(keys, p + 1, end, held_key); q < end; q = First_larger(keys, q + 1, end, held_key)) {
@@ -120,7 +128,23 @@ void Move_order_start(T_Move_order* order, T_List_moves* list, int ply, int32_t 
   // stand does not matter, since no move word occurs twice.
   const int32_t k1 = killer_1[ply], k2 = killer_2[ply];
   bool has_k1 = false, has_k2 = false, has_hash = false;
-  for (int i = 0; i < list->end_list; ++i) {
+  int i = 0;
+#if defined(__SSE2__)
+  {
+    const __m128i want_1 = _mm_set1_epi32(k1), want_2 = _mm_set1_epi32(k2), want_hash = _mm_set1_epi32(hash_move);
+    __m128i seen_1 = _mm_setzero_si128(), seen_2 = _mm_setzero_si128(), seen_hash = _mm_setzero_si128();
+    for (; i + 4 <= list->end_list; i += 4) {
+      const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(list->move + i));
+      seen_1 = _mm_or_si128(seen_1, _mm_cmpeq_epi32(four, want_1));
+      seen_2 = _mm_or_si128(seen_2, _mm_cmpeq_epi32(four, want_2));
+      seen_hash = _mm_or_si128(seen_hash, _mm_cmpeq_epi32(four, want_hash));
+    }
+    has_k1 = _mm_movemask_epi8(seen_1) != 0;
+    has_k2 = _mm_movemask_epi8(seen_2) != 0;
+    has_hash = _mm_movemask_epi8(seen_hash) != 0;
+  }
+#endif
+  for (; i < list->end_list; ++i) {
     const int32_t m = list->move[i];
     has_k1 |= m == k1;
     has_k2 |= m == k2;

@@ -14,6 +14,7 @@ extern int32_t history[64][64];
 // time: Sort_pass(p) leaves at p the entry that the whole sort puts there and
 // touches nothing before p. Passes are run for p = begin, begin + 1, ...
 struct T_Sort_walk {
+  int begin;
   int end;
 };
 void Sort_walk_start(T_Sort_walk* walk, const T_List_moves* list, int begin, int end);
