@@ -5,6 +5,7 @@
 #include "board/rays.h"
 #include "board/sliders.h"
 #include "board/tables.h"
+#include "eval/evaluation.h"
 #include "search/ordering.h"
 
 namespace {
@@ -206,7 +207,10 @@ constexpr uint64_t Rank_set(int rank) { return 0xFFull << (8 * rank); }
 // list in the same order, and tells whether any self-check would have fired
 // (a square map entry out of range or a count past the capacity). Then the
 // caller makes the list again with the checks, which report as before.
-template <Colour Us>
+//
+// With Reach_known the sliders' reach comes from the evaluation of this
+// same position (evaluated_reach) instead of the tables.
+template <Colour Us, bool Reach_known = false>
 bool Generate_captures_quick(T_List_moves& list, const T_Bitboard& pos) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
@@ -278,18 +282,21 @@ bool Generate_captures_quick(T_List_moves& list, const T_Bitboard& pos) {
 
   for (uint64_t set = own[PIECE_BISHOP]; set; set &= set - 1) {
     const int f = first_one(set);
-    Quick_slider<DIR_NE, DIR_NW, DIR_SW, DIR_SE>(w, PIECE_BISHOP, f, Diagonal_reach(f, w.occupied) & w.targets);
+    const uint64_t reach = Reach_known ? evaluated_reach[f] : Diagonal_reach(f, w.occupied);
+    Quick_slider<DIR_NE, DIR_NW, DIR_SW, DIR_SE>(w, PIECE_BISHOP, f, reach & w.targets);
   }
 
   for (uint64_t set = own[PIECE_ROOK]; set; set &= set - 1) {
     const int f = first_one(set);
-    Quick_slider<DIR_N, DIR_W, DIR_S, DIR_E>(w, PIECE_ROOK, f,
-                                             (File_reach(f, w.occupied) | Rank_reach(f, w.occupied)) & w.targets);
+    const uint64_t file = Reach_known ? evaluated_reach[f] : File_reach(f, w.occupied);
+    Quick_slider<DIR_N, DIR_W, DIR_S, DIR_E>(w, PIECE_ROOK, f, (file | Rank_reach(f, w.occupied)) & w.targets);
   }
 
   for (uint64_t set = own[PIECE_QUEEN]; set; set &= set - 1) {
     const int f = first_one(set);
-    const uint64_t reach = Diagonal_reach(f, w.occupied) | File_reach(f, w.occupied) | Rank_reach(f, w.occupied);
+    const uint64_t reach = Reach_known ? evaluated_reach[f]
+                                       : Diagonal_reach(f, w.occupied) | File_reach(f, w.occupied) |
+                                             Rank_reach(f, w.occupied);
     Quick_slider<DIR_N, DIR_W, DIR_S, DIR_E, DIR_NE, DIR_NW, DIR_SW, DIR_SE>(w, PIECE_QUEEN, f, reach & w.targets);
   }
 
@@ -304,9 +311,9 @@ bool Generate_captures_quick(T_List_moves& list, const T_Bitboard& pos) {
   return w.bad == 0 && w.count <= LIST_CAPACITY;
 }
 
-template <Colour Us>
+template <Colour Us, bool Reach_known = false>
 void Generate_captures(T_List_moves& list, const T_Bitboard& pos) {
-  if (!Generate_captures_quick<Us>(list, pos)) Generate_captures_checked<Us>(list, pos);
+  if (!Generate_captures_quick<Us, Reach_known>(list, pos)) Generate_captures_checked<Us>(list, pos);
 }
 
 // Quiet moves of one piece from f to every square of targets, in increasing order.
@@ -450,6 +457,12 @@ void Generator_captures_white(T_List_moves* list, const T_Bitboard* position) {
 }
 void Generator_captures_black(T_List_moves* list, const T_Bitboard* position) {
   Generate_captures<BLACK>(*list, *position);
+}
+void Generator_captures_after_evaluation_white(T_List_moves* list, const T_Bitboard* position) {
+  Generate_captures<WHITE, true>(*list, *position);
+}
+void Generator_captures_after_evaluation_black(T_List_moves* list, const T_Bitboard* position) {
+  Generate_captures<BLACK, true>(*list, *position);
 }
 void Generator_move_white(const T_Bitboard* position, T_List_moves* list) { Generate_quiet<WHITE>(*position, *list); }
 void Generator_move_black(const T_Bitboard* position, T_List_moves* list) { Generate_quiet<BLACK>(*position, *list); }

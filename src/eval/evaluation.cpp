@@ -193,17 +193,22 @@ int Piece_term(const T_Bitboard& position, int their_king, Score& score) {
   for (uint64_t set = pieces[PIECE_QUEEN]; set; set &= set - 1) {
     const int s = first_one(set);
     const uint64_t attack = Diagonal_reach(s, occupied) | File_reach(s, occupied) | Rank_reach(s, occupied);
+    evaluated_reach[s] = attack;
     queen_squares += Count<Hardware>(attack);
     attackers += (attack & king_zone) != 0;
   }
   int squares = 0;
   for (uint64_t set = pieces[PIECE_ROOK]; set; set &= set - 1) {
-    const uint64_t attack = File_reach(first_one(set), occupied);
+    const int s = first_one(set);
+    const uint64_t attack = File_reach(s, occupied);
+    evaluated_reach[s] = attack;
     squares += Count<Hardware>(attack);
     attackers += (attack & king_zone) != 0;
   }
   for (uint64_t set = pieces[PIECE_BISHOP]; set; set &= set - 1) {
-    const uint64_t attack = Diagonal_reach(first_one(set), occupied);
+    const int s = first_one(set);
+    const uint64_t attack = Diagonal_reach(s, occupied);
+    evaluated_reach[s] = attack;
     squares += Count<Hardware>(attack);
     attackers += (attack & king_zone) != 0;
   }
@@ -259,6 +264,8 @@ const bool has_popcnt = Processor_has_popcnt();
 #endif
 
 }  // namespace
+
+uint64_t evaluated_reach[64];
 
 int Evaluation(const T_Bitboard* position) {
 #if defined(__POPCNT__)

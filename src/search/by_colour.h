@@ -14,6 +14,11 @@ inline void Generate_captures(T_List_moves* list, const T_Bitboard* position) {
   if constexpr (C == WHITE) Generator_captures_white(list, position); else Generator_captures_black(list, position);
 }
 template <Colour C>
+inline void Generate_captures_after_evaluation(T_List_moves* list, const T_Bitboard* position) {
+  if constexpr (C == WHITE) Generator_captures_after_evaluation_white(list, position);
+  else Generator_captures_after_evaluation_black(list, position);
+}
+template <Colour C>
 inline void Generate_all(T_List_moves* list, const T_Bitboard* position) {
   Generate_captures<C>(list, position);
   if constexpr (C == WHITE) Generator_move_white(position, list); else Generator_move_black(position, list);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "board/diagnostics.h"
+#include "eval/evaluation.h"
 #include "board_helpers.h"
 #include "search/ordering.h"
 
@@ -228,6 +230,49 @@ TEST_F(Generator, BogusBoardsStayInsideTheBoardAndTheList) {
   // Two White kings: only the first moves, and nothing goes astray.
   const T_List_moves kings = All_moves(From_fen("4k3/8/8/8/8/8/8/K3K3 w - - 0 1"), true);
   EXPECT_EQ(Names_of(kings, 0, kings.end_list), (Names{"a1b1", "a1a2", "a1b2"}));
+}
+
+// The capture search takes the sliders' reach from the evaluation of the
+// same position; the lists must be the ones the tables give.
+TEST_F(Generator, CapturesAfterEvaluationMatchThePlainGenerator) {
+  std::mt19937 random(99);
+  const char pieces[] = "PNBRQKpnbrqk";
+  for (int trial = 0; trial < 5000; ++trial) {
+    std::string fen;
+    for (int rank = 7; rank >= 0; --rank) {
+      int empty = 0;
+      for (int file = 0; file < 8; ++file) {
+        if (random() % 3 != 0) {
+          ++empty;
+          continue;
+        }
+        if (empty) fen += static_cast<char>('0' + empty);
+        empty = 0;
+        fen += pieces[random() % 12];
+      }
+      if (empty) fen += static_cast<char>('0' + empty);
+      if (rank) fen += '/';
+    }
+    const T_Bitboard position = From_fen((fen + " w - - 0 1").c_str());
+    Evaluation(&position);
+    for (const bool white : {true, false}) {
+      T_List_moves plain{}, reused{};
+      testing::internal::CaptureStdout();
+      if (white) {
+        Generator_captures_white(&plain, &position);
+        Generator_captures_after_evaluation_white(&reused, &position);
+      } else {
+        Generator_captures_black(&plain, &position);
+        Generator_captures_after_evaluation_black(&reused, &position);
+      }
+      testing::internal::GetCapturedStdout();
+      ASSERT_EQ(reused.end_list, plain.end_list) << fen;
+      for (int i = 0; i < plain.end_list; ++i) {
+        ASSERT_EQ(reused.move[i], plain.move[i]) << fen;
+        ASSERT_EQ(reused.sort[i], plain.sort[i]) << fen;
+      }
+    }
+  }
 }
 
 TEST_F(Generator, OverfullListStopsAtCapacityAndReports) {
