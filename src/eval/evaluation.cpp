@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr int NO_KING = -10;
+// Stands for the square of a missing king in the tables indexed by king square.
+constexpr int NO_KING = 64;
 
 // The score is summed in 64 bits so that extreme weights read from the
 // parameter file cannot overflow; the result wraps to 32 bits like a plain
@@ -166,58 +167,67 @@ constexpr auto knight_move_count = [] {
   return table;
 }();
 
-// Squares from which a knight reaches a square next to a king on k.
-constexpr auto knight_near_king = [] {
-  tables_detail::Table table{};
+// For a king on k, the squares next to it and the squares from which a
+// knight reaches one of those; the entry NO_KING after the 64 squares, for a
+// missing king, has neither.
+struct King_surroundings {
+  uint64_t zone;
+  uint64_t knight_squares;
+};
+constexpr auto king_surroundings = [] {
+  std::array<King_surroundings, NO_KING + 1> table{};
   for (int k = 0; k < 64; ++k) {
+    table[k].zone = king_moves[k];
     for (int z = 0; z < 64; ++z) {
-      if ((king_moves[k] >> z) & 1) table[k] |= knight_moves[z];
+      if ((king_moves[k] >> z) & 1) table[k].knight_squares |= knight_moves[z];
     }
   }
   return table;
 }();
 
+// What one side's queens, rooks, bishops and knights add, before weighting:
+// the weights are applied once to the difference between the two sides.
+struct Piece_counts {
+  int queen_squares;  // weighted by Z / 2
+  int squares;        // weighted by Z
+  Score knight_table;
+  int attackers;  // pieces bearing on the enemy king, weighted by ATAK_KING
+};
+
 // Mobility of queens, rooks (along their file only), bishops and knights,
 // the knight table, and the number of pieces bearing on the enemy king.
-// Squares are counted first and weighted once per kind: the sum is the same.
 template <Colour Us, bool Hardware>
-int Piece_term(const T_Bitboard& position, int their_king, Score& score) {
-  using T = Colour_traits<Us>;
+Piece_counts Piece_term(const T_Bitboard& position, const King_surroundings& their_king) {
   const T_Eval_parameters& p = eval_parameters;
   const uint64_t* pieces = Pieces<Us>(position);
   const uint64_t occupied = position.all_piece;
-  const uint64_t king_zone = their_king == NO_KING ? 0 : king_moves[their_king];
-  int attackers = 0;
+  const uint64_t king_zone = their_king.zone;
+  Piece_counts counts{0, 0, 0, 0};
 
-  int queen_squares = 0;
   for (uint64_t set = pieces[PIECE_QUEEN]; set; set &= set - 1) {
-    const int s = first_one(set);
+    const unsigned s = static_cast<unsigned>(first_one(set));
     const uint64_t attack = Diagonal_reach(s, occupied) | File_reach(s, occupied) | Rank_reach(s, occupied);
-    queen_squares += Count<Hardware>(attack);
-    attackers += (attack & king_zone) != 0;
+    counts.queen_squares += Count<Hardware>(attack);
+    counts.attackers += (attack & king_zone) != 0;
   }
-  int squares = 0;
   for (uint64_t set = pieces[PIECE_ROOK]; set; set &= set - 1) {
-    const uint64_t attack = File_reach(first_one(set), occupied);
-    squares += Count<Hardware>(attack);
-    attackers += (attack & king_zone) != 0;
+    const uint64_t attack = File_reach(static_cast<unsigned>(first_one(set)), occupied);
+    counts.squares += Count<Hardware>(attack);
+    counts.attackers += (attack & king_zone) != 0;
   }
   for (uint64_t set = pieces[PIECE_BISHOP]; set; set &= set - 1) {
-    const uint64_t attack = Diagonal_reach(first_one(set), occupied);
-    squares += Count<Hardware>(attack);
-    attackers += (attack & king_zone) != 0;
+    const uint64_t attack = Diagonal_reach(static_cast<unsigned>(first_one(set)), occupied);
+    counts.squares += Count<Hardware>(attack);
+    counts.attackers += (attack & king_zone) != 0;
   }
   const uint64_t knights = pieces[PIECE_KNIGHT];
-  Score knight_table = 0;
   for (uint64_t set = knights; set; set &= set - 1) {
-    const int s = first_one(set);
-    knight_table += p.knight_center[s];
-    squares += knight_move_count[s];
+    const unsigned s = static_cast<unsigned>(first_one(set));
+    counts.knight_table += p.knight_center[s];
+    counts.squares += knight_move_count[s];
   }
-  if (their_king != NO_KING) attackers += Count<Hardware>(knights & knight_near_king[their_king]);
-
-  score += T::sign * (Score{queen_squares} * (p.Z / 2) + Score{squares} * p.Z + knight_table);
-  return attackers;
+  counts.attackers += Count<Hardware>(knights & their_king.knight_squares);
+  return counts;
 }
 
 template <bool Hardware>
@@ -236,9 +246,10 @@ inline int Evaluate(const T_Bitboard& pos) {
   score +=
       Pawn_structure<Hardware>(pos.white_piece[PIECE_PAWN], pos.black_piece[PIECE_PAWN], white_endgame, black_endgame);
 
-  const int white_attackers = Piece_term<WHITE, Hardware>(pos, black_king, score);
-  const int black_attackers = Piece_term<BLACK, Hardware>(pos, white_king, score);
-  score += Score{p.ATAK_KING} * (white_attackers - black_attackers);
+  const Piece_counts white = Piece_term<WHITE, Hardware>(pos, king_surroundings[black_king]);
+  const Piece_counts black = Piece_term<BLACK, Hardware>(pos, king_surroundings[white_king]);
+  score += Score{white.queen_squares - black.queen_squares} * (p.Z / 2) + Score{white.squares - black.squares} * p.Z +
+           (white.knight_table - black.knight_table) + Score{p.ATAK_KING} * (white.attackers - black.attackers);
 
   return static_cast<int32_t>(static_cast<uint32_t>(score));
 }
