@@ -132,6 +132,25 @@ constexpr Diagonal_table diagonal_table = [] {
 }();
 static_assert(diagonal_table.exact, "a diagonal multiplier maps two different reaches to one index");
 
+// The same per-square data for the lookups, with the square's part of the
+// reach table as a pointer: 32 bytes each, so that finding a square's record
+// is a plain shift.
+struct Diagonal_lookup {
+  uint64_t mask;
+  uint64_t magic;
+  const uint64_t* reach;
+  uint32_t shift;
+};
+
+constexpr auto diagonal_lookups = [] {
+  std::array<Diagonal_lookup, 64> lookups{};
+  for (int s = 0; s < 64; ++s) {
+    const Diagonal_square& q = diagonal_squares[s];
+    lookups[s] = {q.mask, q.magic, diagonal_table.reach.data() + q.offset, q.shift};
+  }
+  return lookups;
+}();
+
 // File a's inner squares (a2..a7) and the multiplier that carries the one on
 // rank r (bit 8r) to bit 57 + r: the six products land on distinct bits, so
 // no carry disturbs the top six.
@@ -238,8 +257,8 @@ static_assert(Line_lookups_exact(), "a file or rank lookup differs from the ray 
 
 // Squares a bishop on s reaches.
 inline uint64_t Diagonal_reach(unsigned s, uint64_t occupied) {
-  const sliders_detail::Diagonal_square& q = sliders_detail::diagonal_squares[s];
-  return sliders_detail::diagonal_table.reach[q.offset + (((occupied & q.mask) * q.magic) >> q.shift)];
+  const sliders_detail::Diagonal_lookup& q = sliders_detail::diagonal_lookups[s];
+  return q.reach[((occupied & q.mask) * q.magic) >> q.shift];
 }
 
 // Squares a slider on s reaches along its file.
