@@ -92,34 +92,53 @@ inline uint64_t Doubled_files(uint64_t pawns) {
   return twice;
 }
 
-// Pawn advancement and, in the endgame, passed-pawn steps.
+// Squares that have one of the given pawns ahead of them on their file,
+// ahead meaning side Us's direction of play: for White the squares strictly
+// below one of the pawns, for Black those strictly above.
 template <Colour Us>
-void Pawn_term(uint64_t our_pawns, uint64_t their_pawns, bool endgame, Score& score) {
+inline uint64_t Covered_squares(uint64_t pawns) {
+  uint64_t fill;
+  if constexpr (Us == WHITE) {
+    fill = pawns >> 8;
+    fill |= fill >> 8;
+    fill |= fill >> 16;
+    fill |= fill >> 32;
+  } else {
+    fill = pawns << 8;
+    fill |= fill << 8;
+    fill |= fill << 16;
+    fill |= fill << 32;
+  }
+  return fill;
+}
+
+constexpr uint64_t FILE_A_SET = 0x0101010101010101ull;
+constexpr uint64_t FILE_H_SET = FILE_A_SET << 7;
+
+// Pawn advancement and, in the endgame, passed-pawn steps: PERSPECTIVE_PAWNN
+// for each pawn with no enemy pawn ahead on its file, once more for each
+// neighbouring file with none ahead of the pawn's rank (there being a file
+// on that side), and 7 times more when both neighbouring files are free.
+// All pawns are tested at once against the squares that have an enemy pawn
+// ahead of them on their file.
+template <Colour Us, bool Hardware>
+Score Pawn_term(uint64_t our_pawns, uint64_t their_pawns, bool endgame) {
   using T = Colour_traits<Us>;
   const T_Eval_parameters& p = eval_parameters;
-  const Score step = p.PERSPECTIVE_PAWNN;
-
-  for (uint64_t pawns = our_pawns; pawns; pawns &= pawns - 1) {
-    const int s = first_one(pawns);
-    const int file = s & 7;
-    if (!endgame) {
-      score += T::sign * Score{p.pawn_advance_middle[s]};
-      continue;
-    }
-    score += T::sign * Score{p.pawn_advance_end[s ^ T::mirror]};
-    if (T::ahead[s] & their_pawns) continue;
-    score += T::sign * step;
-    int free_neighbours = 0;
-    if (file != 7 && !(T::ahead[s + 1] & their_pawns)) {
-      score += T::sign * step;
-      free_neighbours = 1;
-    }
-    if (file != 0 && !(T::ahead[s - 1] & their_pawns)) {
-      score += T::sign * step;
-      ++free_neighbours;
-    }
-    if (free_neighbours == 2) score += T::sign * 7 * step;
+  Score sum = 0;
+  if (!endgame) {
+    for (uint64_t pawns = our_pawns; pawns; pawns &= pawns - 1) sum += p.pawn_advance_middle[first_one(pawns)];
+    return T::sign * sum;
   }
+  for (uint64_t pawns = our_pawns; pawns; pawns &= pawns - 1) sum += p.pawn_advance_end[first_one(pawns) ^ T::mirror];
+
+  const uint64_t covered = Covered_squares<Us>(their_pawns);
+  const uint64_t free = our_pawns & ~covered;
+  const uint64_t right_free = free & ~FILE_H_SET & ~(covered >> 1);
+  const uint64_t left_free = free & ~FILE_A_SET & ~(covered << 1);
+  const int steps = Count<Hardware>(free) + Count<Hardware>(right_free) + Count<Hardware>(left_free) +
+                    7 * Count<Hardware>(right_free & left_free);
+  return T::sign * (sum + Score{p.PERSPECTIVE_PAWNN} * steps);
 }
 
 // Everything the pawn term and the doubled pawns add depends only on the two
@@ -148,9 +167,8 @@ Score Pawn_structure(uint64_t white_pawns, uint64_t black_pawns, bool white_endg
     return entry.score;
 
   const T_Eval_parameters& p = eval_parameters;
-  Score score = 0;
-  Pawn_term<WHITE>(white_pawns, black_pawns, white_endgame, score);
-  Pawn_term<BLACK>(black_pawns, white_pawns, black_endgame, score);
+  Score score = Pawn_term<WHITE, Hardware>(white_pawns, black_pawns, white_endgame) +
+                Pawn_term<BLACK, Hardware>(black_pawns, white_pawns, black_endgame);
   // Doubled pawns: BONUS_PAWNN for each file with two or more.
   score -= Score{p.BONUS_PAWNN} * Count<Hardware>(Doubled_files(white_pawns));
   score += Score{p.BONUS_PAWNN} * Count<Hardware>(Doubled_files(black_pawns));
