@@ -13,12 +13,13 @@
 //   multiplication by a power of two moves them to the top, and the reach
 //   along rank 1 is moved up by another.
 //
-// The shift amounts, multipliers and row offsets of each square are kept
-// together in one record, so that a lookup needs no shift by a variable
+// For files and ranks, each square's mask, multipliers and table row are
+// kept together in one record, so that a lookup needs no shift by a variable
 // count (which on x86 must first be moved into one particular register).
 //
 // All tables are computed at compile time; a multiplier that mapped two
-// different reaches to one index would fail the build.
+// different reaches to one index would fail the build, and so would a file
+// or rank lookup that differed from the ray walk.
 #pragma once
 #include <array>
 #include <cstdint>
