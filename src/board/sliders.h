@@ -6,12 +6,20 @@
 //   edge squares (a piece there changes nothing), are multiplied by a
 //   per-square constant whose top bits then form a table index that is
 //   unique for every arrangement of those blockers ("magic" multipliers).
-// - A file: the file's six inner squares are moved down to file a and
-//   gathered into the top six bits by one multiplication.
-// - A rank: its six inner squares are six adjacent bits already.
+// - A file: one multiplication gathers the file's six inner squares into
+//   the top six bits; the reach found for file a is moved over to the file
+//   by a second multiplication (by the file's bit on rank 1).
+// - A rank: its six inner squares are six adjacent bits already; a
+//   multiplication by a power of two moves them to the top, and the reach
+//   along rank 1 is moved up by another.
+//
+// For files and ranks, each square's mask, multipliers and table row are
+// kept together in one record, so that a lookup needs no shift by a variable
+// count (which on x86 must first be moved into one particular register).
 //
 // All tables are computed at compile time; a multiplier that mapped two
-// different reaches to one index would fail the build.
+// different reaches to one index would fail the build, and so would a file
+// or rank lookup that differed from the ray walk.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -125,6 +133,25 @@ constexpr Diagonal_table diagonal_table = [] {
 }();
 static_assert(diagonal_table.exact, "a diagonal multiplier maps two different reaches to one index");
 
+// The same per-square data for the lookups, with the square's part of the
+// reach table as a pointer: 32 bytes each, so that finding a square's record
+// is a plain shift.
+struct Diagonal_lookup {
+  uint64_t mask;
+  uint64_t magic;
+  const uint64_t* reach;
+  uint32_t shift;
+};
+
+constexpr auto diagonal_lookups = [] {
+  std::array<Diagonal_lookup, 64> lookups{};
+  for (int s = 0; s < 64; ++s) {
+    const Diagonal_square& q = diagonal_squares[s];
+    lookups[s] = {q.mask, q.magic, diagonal_table.reach.data() + q.offset, q.shift};
+  }
+  return lookups;
+}();
+
 // File a's inner squares (a2..a7) and the multiplier that carries the one on
 // rank r (bit 8r) to bit 57 + r: the six products land on distinct bits, so
 // no carry disturbs the top six.
@@ -164,23 +191,83 @@ constexpr auto rank_1_reach = [] {
   return table;
 }();
 
+// Everything a file or rank lookup needs for one square: the inner squares
+// of the line, the multiplier that gathers them into the top six bits, the
+// square's row of file_a_reach or rank_1_reach, and the multiplier that
+// moves a reach found on file a or rank 1 over to the square's line.
+// 32 bytes each, so that finding a square's record is a plain shift.
+template <typename Reach>
+struct Line_square {
+  uint64_t mask;
+  uint64_t gather;
+  uint64_t unit;
+  const Reach* row;
+};
+
+constexpr auto file_squares = [] {
+  std::array<Line_square<uint64_t>, 64> squares{};
+  for (int s = 0; s < 64; ++s) {
+    const int file = s & 7;
+    // The products of the file's bits land where those of file a land: the
+    // multiplier is shifted down by as much as the bits are shifted up.
+    squares[s] = {FILE_A_INNER << file, FILE_GATHER >> file, uint64_t{1} << file, file_a_reach[s >> 3].data()};
+  }
+  return squares;
+}();
+
+constexpr auto rank_squares = [] {
+  std::array<Line_square<uint8_t>, 64> squares{};
+  for (int s = 0; s < 64; ++s) {
+    const int rank_shift = s & 56;
+    squares[s] = {uint64_t{63} << (rank_shift + 1), uint64_t{1} << (57 - rank_shift), uint64_t{1} << rank_shift,
+                  rank_1_reach[s & 7].data()};
+  }
+  return squares;
+}();
+
+template <typename Reach>
+constexpr uint64_t Line_lookup(const Line_square<Reach>& q, uint64_t occupied) {
+  return uint64_t{q.row[((occupied & q.mask) * q.gather) >> 58]} * q.unit;
+}
+
+// Both lookups give the ray walk's reach for every square and every
+// arrangement of the six inner squares of its line (the masks take out
+// everything else, and a blocker on an edge square ends its ray there
+// anyway).
+constexpr bool Line_lookups_exact() {
+  const tables_detail::Table* rank_rays[2] = {&ray_E, &ray_W};
+  const bool rank_ascending[2] = {true, false};
+  for (int s = 0; s < 64; ++s) {
+    for (int index = 0; index < 64; ++index) {
+      uint64_t on_file = 0, on_rank = 0;
+      for (int i = 0; i < 6; ++i) {
+        if ((index >> i) & 1) {
+          on_file |= uint64_t{1} << (8 * (i + 1) + (s & 7));
+          on_rank |= uint64_t{1} << ((s & 56) + i + 1);
+        }
+      }
+      if (Line_lookup(file_squares[s], on_file) != Walk(s, on_file, file_rays, 2, file_ascending)) return false;
+      if (Line_lookup(rank_squares[s], on_rank) != Walk(s, on_rank, rank_rays, 2, rank_ascending)) return false;
+    }
+  }
+  return true;
+}
+static_assert(Line_lookups_exact(), "a file or rank lookup differs from the ray walk");
+
 }  // namespace sliders_detail
 
 // Squares a bishop on s reaches.
-inline uint64_t Diagonal_reach(int s, uint64_t occupied) {
-  const sliders_detail::Diagonal_square& q = sliders_detail::diagonal_squares[s];
-  return sliders_detail::diagonal_table.reach[q.offset + (((occupied & q.mask) * q.magic) >> q.shift)];
+inline uint64_t Diagonal_reach(unsigned s, uint64_t occupied) {
+  const sliders_detail::Diagonal_lookup& q = sliders_detail::diagonal_lookups[s];
+  return q.reach[((occupied & q.mask) * q.magic) >> q.shift];
 }
 
 // Squares a slider on s reaches along its file.
-inline uint64_t File_reach(int s, uint64_t occupied) {
-  const int file = s & 7;
-  const uint64_t inner = (occupied >> file) & sliders_detail::FILE_A_INNER;
-  return sliders_detail::file_a_reach[s >> 3][(inner * sliders_detail::FILE_GATHER) >> 58] << file;
+inline uint64_t File_reach(unsigned s, uint64_t occupied) {
+  return sliders_detail::Line_lookup(sliders_detail::file_squares[s], occupied);
 }
 
 // Squares a slider on s reaches along its rank.
-inline uint64_t Rank_reach(int s, uint64_t occupied) {
-  const int shift = s & 56;
-  return uint64_t{sliders_detail::rank_1_reach[s & 7][(occupied >> (shift + 1)) & 63]} << shift;
+inline uint64_t Rank_reach(unsigned s, uint64_t occupied) {
+  return sliders_detail::Line_lookup(sliders_detail::rank_squares[s], occupied);
 }

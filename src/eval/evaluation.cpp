@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr int NO_KING = -10;
+// Stands for the square of a missing king in the tables indexed by king square.
+constexpr int NO_KING = 64;
 
 // The score is summed in 64 bits so that extreme weights read from the
 // parameter file cannot overflow; the result wraps to 32 bits like a plain
@@ -91,34 +92,53 @@ inline uint64_t Doubled_files(uint64_t pawns) {
   return twice;
 }
 
-// Pawn advancement and, in the endgame, passed-pawn steps.
+// Squares that have one of the given pawns ahead of them on their file,
+// ahead meaning side Us's direction of play: for White the squares strictly
+// below one of the pawns, for Black those strictly above.
 template <Colour Us>
-void Pawn_term(uint64_t our_pawns, uint64_t their_pawns, bool endgame, Score& score) {
+inline uint64_t Covered_squares(uint64_t pawns) {
+  uint64_t fill;
+  if constexpr (Us == WHITE) {
+    fill = pawns >> 8;
+    fill |= fill >> 8;
+    fill |= fill >> 16;
+    fill |= fill >> 32;
+  } else {
+    fill = pawns << 8;
+    fill |= fill << 8;
+    fill |= fill << 16;
+    fill |= fill << 32;
+  }
+  return fill;
+}
+
+constexpr uint64_t FILE_A_SET = 0x0101010101010101ull;
+constexpr uint64_t FILE_H_SET = FILE_A_SET << 7;
+
+// Pawn advancement and, in the endgame, passed-pawn steps: PERSPECTIVE_PAWNN
+// for each pawn with no enemy pawn ahead on its file, once more for each
+// neighbouring file with none ahead of the pawn's rank (there being a file
+// on that side), and 7 times more when both neighbouring files are free.
+// All pawns are tested at once against the squares that have an enemy pawn
+// ahead of them on their file.
+template <Colour Us, bool Hardware>
+Score Pawn_term(uint64_t our_pawns, uint64_t their_pawns, bool endgame) {
   using T = Colour_traits<Us>;
   const T_Eval_parameters& p = eval_parameters;
-  const Score step = p.PERSPECTIVE_PAWNN;
-
-  for (uint64_t pawns = our_pawns; pawns; pawns &= pawns - 1) {
-    const int s = first_one(pawns);
-    const int file = s & 7;
-    if (!endgame) {
-      score += T::sign * Score{p.pawn_advance_middle[s]};
-      continue;
-    }
-    score += T::sign * Score{p.pawn_advance_end[s ^ T::mirror]};
-    if (T::ahead[s] & their_pawns) continue;
-    score += T::sign * step;
-    int free_neighbours = 0;
-    if (file != 7 && !(T::ahead[s + 1] & their_pawns)) {
-      score += T::sign * step;
-      free_neighbours = 1;
-    }
-    if (file != 0 && !(T::ahead[s - 1] & their_pawns)) {
-      score += T::sign * step;
-      ++free_neighbours;
-    }
-    if (free_neighbours == 2) score += T::sign * 7 * step;
+  Score sum = 0;
+  if (!endgame) {
+    for (uint64_t pawns = our_pawns; pawns; pawns &= pawns - 1) sum += p.pawn_advance_middle[first_one(pawns)];
+    return T::sign * sum;
   }
+  for (uint64_t pawns = our_pawns; pawns; pawns &= pawns - 1) sum += p.pawn_advance_end[first_one(pawns) ^ T::mirror];
+
+  const uint64_t covered = Covered_squares<Us>(their_pawns);
+  const uint64_t free = our_pawns & ~covered;
+  const uint64_t right_free = free & ~FILE_H_SET & ~(covered >> 1);
+  const uint64_t left_free = free & ~FILE_A_SET & ~(covered << 1);
+  const int steps = Count<Hardware>(free) + Count<Hardware>(right_free) + Count<Hardware>(left_free) +
+                    7 * Count<Hardware>(right_free & left_free);
+  return T::sign * (sum + Score{p.PERSPECTIVE_PAWNN} * steps);
 }
 
 // Everything the pawn term and the doubled pawns add depends only on the two
@@ -147,9 +167,8 @@ Score Pawn_structure(uint64_t white_pawns, uint64_t black_pawns, bool white_endg
     return entry.score;
 
   const T_Eval_parameters& p = eval_parameters;
-  Score score = 0;
-  Pawn_term<WHITE>(white_pawns, black_pawns, white_endgame, score);
-  Pawn_term<BLACK>(black_pawns, white_pawns, black_endgame, score);
+  Score score = Pawn_term<WHITE, Hardware>(white_pawns, black_pawns, white_endgame) +
+                Pawn_term<BLACK, Hardware>(black_pawns, white_pawns, black_endgame);
   // Doubled pawns: BONUS_PAWNN for each file with two or more.
   score -= Score{p.BONUS_PAWNN} * Count<Hardware>(Doubled_files(white_pawns));
   score += Score{p.BONUS_PAWNN} * Count<Hardware>(Doubled_files(black_pawns));
@@ -166,63 +185,72 @@ constexpr auto knight_move_count = [] {
   return table;
 }();
 
-// Squares from which a knight reaches a square next to a king on k.
-constexpr auto knight_near_king = [] {
-  tables_detail::Table table{};
+// For a king on k, the squares next to it and the squares from which a
+// knight reaches one of those; the entry NO_KING after the 64 squares, for a
+// missing king, has neither.
+struct King_surroundings {
+  uint64_t zone;
+  uint64_t knight_squares;
+};
+constexpr auto king_surroundings = [] {
+  std::array<King_surroundings, NO_KING + 1> table{};
   for (int k = 0; k < 64; ++k) {
+    table[k].zone = king_moves[k];
     for (int z = 0; z < 64; ++z) {
-      if ((king_moves[k] >> z) & 1) table[k] |= knight_moves[z];
+      if ((king_moves[k] >> z) & 1) table[k].knight_squares |= knight_moves[z];
     }
   }
   return table;
 }();
 
+// What one side's queens, rooks, bishops and knights add, before weighting:
+// the weights are applied once to the difference between the two sides.
+struct Piece_counts {
+  int queen_squares;  // weighted by Z / 2
+  int squares;        // weighted by Z
+  Score knight_table;
+  int attackers;  // pieces bearing on the enemy king, weighted by ATAK_KING
+};
+
 // Mobility of queens, rooks (along their file only), bishops and knights,
 // the knight table, and the number of pieces bearing on the enemy king.
-// Squares are counted first and weighted once per kind: the sum is the same.
 template <Colour Us, bool Hardware>
-int Piece_term(const T_Bitboard& position, int their_king, Score& score) {
-  using T = Colour_traits<Us>;
+Piece_counts Piece_term(const T_Bitboard& position, const King_surroundings& their_king) {
   const T_Eval_parameters& p = eval_parameters;
   const uint64_t* pieces = Pieces<Us>(position);
   const uint64_t occupied = position.all_piece;
-  const uint64_t king_zone = their_king == NO_KING ? 0 : king_moves[their_king];
-  int attackers = 0;
+  const uint64_t king_zone = their_king.zone;
+  Piece_counts counts{0, 0, 0, 0};
 
-  int queen_squares = 0;
   for (uint64_t set = pieces[PIECE_QUEEN]; set; set &= set - 1) {
-    const int s = first_one(set);
+    const unsigned s = static_cast<unsigned>(first_one(set));
     const uint64_t attack = Diagonal_reach(s, occupied) | File_reach(s, occupied) | Rank_reach(s, occupied);
     evaluated_reach[s] = attack;
-    queen_squares += Count<Hardware>(attack);
-    attackers += (attack & king_zone) != 0;
+    counts.queen_squares += Count<Hardware>(attack);
+    counts.attackers += (attack & king_zone) != 0;
   }
-  int squares = 0;
   for (uint64_t set = pieces[PIECE_ROOK]; set; set &= set - 1) {
-    const int s = first_one(set);
+    const unsigned s = static_cast<unsigned>(first_one(set));
     const uint64_t attack = File_reach(s, occupied);
     evaluated_reach[s] = attack;
-    squares += Count<Hardware>(attack);
-    attackers += (attack & king_zone) != 0;
+    counts.squares += Count<Hardware>(attack);
+    counts.attackers += (attack & king_zone) != 0;
   }
   for (uint64_t set = pieces[PIECE_BISHOP]; set; set &= set - 1) {
-    const int s = first_one(set);
+    const unsigned s = static_cast<unsigned>(first_one(set));
     const uint64_t attack = Diagonal_reach(s, occupied);
     evaluated_reach[s] = attack;
-    squares += Count<Hardware>(attack);
-    attackers += (attack & king_zone) != 0;
+    counts.squares += Count<Hardware>(attack);
+    counts.attackers += (attack & king_zone) != 0;
   }
   const uint64_t knights = pieces[PIECE_KNIGHT];
-  Score knight_table = 0;
   for (uint64_t set = knights; set; set &= set - 1) {
-    const int s = first_one(set);
-    knight_table += p.knight_center[s];
-    squares += knight_move_count[s];
+    const unsigned s = static_cast<unsigned>(first_one(set));
+    counts.knight_table += p.knight_center[s];
+    counts.squares += knight_move_count[s];
   }
-  if (their_king != NO_KING) attackers += Count<Hardware>(knights & knight_near_king[their_king]);
-
-  score += T::sign * (Score{queen_squares} * (p.Z / 2) + Score{squares} * p.Z + knight_table);
-  return attackers;
+  counts.attackers += Count<Hardware>(knights & their_king.knight_squares);
+  return counts;
 }
 
 template <bool Hardware>
@@ -241,9 +269,10 @@ inline int Evaluate(const T_Bitboard& pos) {
   score +=
       Pawn_structure<Hardware>(pos.white_piece[PIECE_PAWN], pos.black_piece[PIECE_PAWN], white_endgame, black_endgame);
 
-  const int white_attackers = Piece_term<WHITE, Hardware>(pos, black_king, score);
-  const int black_attackers = Piece_term<BLACK, Hardware>(pos, white_king, score);
-  score += Score{p.ATAK_KING} * (white_attackers - black_attackers);
+  const Piece_counts white = Piece_term<WHITE, Hardware>(pos, king_surroundings[black_king]);
+  const Piece_counts black = Piece_term<BLACK, Hardware>(pos, king_surroundings[white_king]);
+  score += Score{white.queen_squares - black.queen_squares} * (p.Z / 2) + Score{white.squares - black.squares} * p.Z +
+           (white.knight_table - black.knight_table) + Score{p.ATAK_KING} * (white.attackers - black.attackers);
 
   return static_cast<int32_t>(static_cast<uint32_t>(score));
 }
