@@ -48,11 +48,11 @@ uint64_t Key_change(int32_t move) {
   constexpr int c = Us, o = Other(Us);
   const int from = Move_from(move), to = Move_to(move), kind = Move_kind(move);
   const int piece = Move_piece(move), captured = Move_captured(move);
+  // Quiet moves and captures, the common kinds, before the switch.
+  if (kind == KIND_QUIET) return zobrist_key[c][piece][from] ^ zobrist_key[c][piece][to];
+  if (kind == KIND_CAPTURE)
+    return zobrist_key[c][piece][from] ^ zobrist_key[c][piece][to] ^ zobrist_key[o][captured][to];
   switch (kind) {
-    case KIND_QUIET:
-      return zobrist_key[c][piece][from] ^ zobrist_key[c][piece][to];
-    case KIND_CAPTURE:
-      return zobrist_key[c][piece][from] ^ zobrist_key[c][piece][to] ^ zobrist_key[o][captured][to];
     case KIND_O_O_O:
       return zobrist_key[c][piece][from] ^ zobrist_key[c][piece][to] ^ zobrist_key[c][PIECE_ROOK][T::long_rook_from] ^
              zobrist_key[c][PIECE_ROOK][T::long_rook_to];
