@@ -14,10 +14,13 @@ namespace {
 // Stands for the square of a missing king in the tables indexed by king square.
 constexpr int NO_KING = 64;
 
-// The score is summed in 64 bits so that extreme weights read from the
-// parameter file cannot overflow; the result wraps to 32 bits like a plain
-// 32-bit sum would.
-using Score = int64_t;
+// The result is the low 32 bits of the exact sum of the terms (the weights
+// from the parameter file are not range-checked, so the sum may need more).
+// Unsigned 32-bit arithmetic gives exactly those bits for every sum,
+// difference and product, and its wrap-around is well defined; so the
+// score is kept as such a value throughout. Only the material compared
+// with rubikon needs its true value, and is summed in 64 bits.
+using Score = uint32_t;
 
 // Number of squares in a set. With Hardware the processor's population-count
 // instruction is used; that instance only runs on processors that have it.
@@ -31,12 +34,12 @@ inline int Count(uint64_t set) {
 
 // Non-pawn material of one side, weighted by cost_figure_rubikon.
 template <Colour Us, bool Hardware>
-Score Non_pawn_material(const T_Bitboard& position) {
+int64_t Non_pawn_material(const T_Bitboard& position) {
   const uint64_t* pieces = Pieces<Us>(position);
   const int32_t* cost = eval_parameters.cost_figure_rubikon;
-  Score material = 0;
+  int64_t material = 0;
   for (int code = PIECE_KNIGHT; code <= PIECE_QUEEN; ++code)
-    material += Score{cost[code]} * Count<Hardware>(pieces[code]);
+    material += int64_t{cost[code]} * Count<Hardware>(pieces[code]);
   return material;
 }
 
@@ -66,17 +69,19 @@ int King_term(const T_Bitboard& position, bool endgame, Score& score) {
   const T_Eval_parameters& p = eval_parameters;
 
   if (endgame) {
-    score += T::sign * Score{p.king_center_end[k]};
+    score += T::sign * static_cast<Score>(p.king_center_end[k]);
     return k;
   }
 
   // Each of the three shelter squares without a piece of the king's side
   // costs BONUS_SHIELD.
   const int uncovered = 3 - Count<Hardware>(shelter_squares<Us>[k] & All_pieces<Us>(position));
-  score -= T::sign * uncovered * Score{p.BONUS_SHIELD};
+  score -= T::sign * uncovered * static_cast<Score>(p.BONUS_SHIELD);
   const uint64_t rooks = Pieces<Us>(position)[PIECE_ROOK];
-  if (k == T::short_king_to && (rooks & one_bit[T::short_rook_to])) score += T::sign * Score{p.BONUS_CASTLING_O_O};
-  if (k == T::long_king_to && (rooks & one_bit[T::long_rook_to])) score += T::sign * Score{p.BONUS_CASTLING_O_O_O};
+  if (k == T::short_king_to && (rooks & one_bit[T::short_rook_to]))
+    score += T::sign * static_cast<Score>(p.BONUS_CASTLING_O_O);
+  if (k == T::long_king_to && (rooks & one_bit[T::long_rook_to]))
+    score += T::sign * static_cast<Score>(p.BONUS_CASTLING_O_O_O);
   return k;
 }
 
@@ -138,14 +143,14 @@ Score Pawn_term(uint64_t our_pawns, uint64_t their_pawns, bool endgame) {
   const uint64_t left_free = free & ~FILE_A_SET & ~(covered << 1);
   const int steps = Count<Hardware>(free) + Count<Hardware>(right_free) + Count<Hardware>(left_free) +
                     7 * Count<Hardware>(right_free & left_free);
-  return T::sign * (sum + Score{p.PERSPECTIVE_PAWNN} * steps);
+  return T::sign * (sum + static_cast<Score>(p.PERSPECTIVE_PAWNN) * steps);
 }
 
 // Everything the pawn term and the doubled pawns add depends only on the two
 // pawn sets and on which sides are scored in the endgame manner, and the
 // pawn sets change at few of the moves searched. So that sum is kept in a
 // table keyed by exactly those inputs and recomputed only on a miss. With
-// 8192 entries of 32 bytes (256 KiB) about 5% of the lookups in the bench
+// 8192 entries of 24 bytes (192 KiB) about 5% of the lookups in the bench
 // searches miss; 2048 entries miss 8%, 32768 entries 4%, and neither size
 // made the bench measurably faster or slower.
 struct Pawn_entry {
@@ -170,8 +175,8 @@ Score Pawn_structure(uint64_t white_pawns, uint64_t black_pawns, bool white_endg
   Score score = Pawn_term<WHITE, Hardware>(white_pawns, black_pawns, white_endgame) +
                 Pawn_term<BLACK, Hardware>(black_pawns, white_pawns, black_endgame);
   // Doubled pawns: BONUS_PAWNN for each file with two or more.
-  score -= Score{p.BONUS_PAWNN} * Count<Hardware>(Doubled_files(white_pawns));
-  score += Score{p.BONUS_PAWNN} * Count<Hardware>(Doubled_files(black_pawns));
+  score -= static_cast<Score>(p.BONUS_PAWNN) * Count<Hardware>(Doubled_files(white_pawns));
+  score += static_cast<Score>(p.BONUS_PAWNN) * Count<Hardware>(Doubled_files(black_pawns));
   entry = {white_pawns, black_pawns, score, manner};
   return score;
 }
@@ -271,8 +276,9 @@ inline int Evaluate(const T_Bitboard& pos) {
 
   const Piece_counts white = Piece_term<WHITE, Hardware>(pos, king_surroundings[black_king]);
   const Piece_counts black = Piece_term<BLACK, Hardware>(pos, king_surroundings[white_king]);
-  score += Score{white.queen_squares - black.queen_squares} * (p.Z / 2) + Score{white.squares - black.squares} * p.Z +
-           (white.knight_table - black.knight_table) + Score{p.ATAK_KING} * (white.attackers - black.attackers);
+  score += static_cast<Score>(white.queen_squares - black.queen_squares) * (p.Z / 2) +
+           static_cast<Score>(white.squares - black.squares) * p.Z + (white.knight_table - black.knight_table) +
+           static_cast<Score>(p.ATAK_KING) * (white.attackers - black.attackers);
 
   return static_cast<int32_t>(static_cast<uint32_t>(score));
 }
