@@ -1,5 +1,7 @@
 #include "hash/table.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 
 #include "platform/io.h"
@@ -8,6 +10,10 @@ T_hash_entry* hash_table = nullptr;
 uint32_t hash_mask = 0;
 
 namespace {
+
+// The allocated block; the table starts at its first cache-line boundary.
+void* hash_block = nullptr;
+constexpr uintptr_t CACHE_LINE = 64;
 
 constexpr uint32_t EMPTY_KEY = 0xFFFFFFFFu;
 constexpr uint32_t DEFAULT_ENTRIES = 32768;  // 1 MiB of the "Hash" setting
@@ -25,11 +31,14 @@ const char* const NOTHING_TO_FREE = "\xEE\xF1\xE2\xEE\xE1\xEE\xE6\xE4\xE0\xF2\xF
 
 // Allocates a zero-filled table of `entries` entries (a power of two).
 void Allocate(uint32_t entries) {
-  hash_table = static_cast<T_hash_entry*>(std::calloc(entries, sizeof(T_hash_entry)));
-  if (hash_table == nullptr) {
+  hash_block = std::calloc(size_t{entries} * sizeof(T_hash_entry) + CACHE_LINE, 1);
+  if (hash_block == nullptr) {
+    hash_table = nullptr;
     hash_mask = 0;
     Fail(NO_MEMORY);
   }
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(hash_block) + CACHE_LINE - 1) & ~(CACHE_LINE - 1);
+  hash_table = reinterpret_cast<T_hash_entry*>(start);
   hash_mask = entries - 1;
 }
 
@@ -67,7 +76,8 @@ void Hash_clear() {
 }
 
 void Hash_free() {
-  std::free(hash_table);
+  std::free(hash_block);
+  hash_block = nullptr;
   hash_table = nullptr;
   hash_mask = 0;
 }

@@ -4,7 +4,9 @@
 
 #include "board/move.h"
 
-struct T_hash_entry {
+// 32 bytes each (the last four are padding) in a table aligned to a cache
+// line, so that no entry straddles two lines.
+struct alignas(32) T_hash_entry {
   uint32_t key_lo;
   uint32_t key_hi;
   int32_t hash_move;
