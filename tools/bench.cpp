@@ -95,8 +95,7 @@ int main(int argc, char** argv) {
     total += nodes;
     std::printf("%2d %12lld  %s\n", index, static_cast<long long>(nodes), fen);
   }
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("Bench: %lld nodes %lld nps\n", static_cast<long long>(total),
               static_cast<long long>(seconds > 0 ? total / seconds : 0));
   return 0;

@@ -294,9 +294,9 @@ bool Generate_captures_quick(T_List_moves& list, const T_Bitboard& pos) {
 
   for (uint64_t set = own[PIECE_QUEEN]; set; set &= set - 1) {
     const int f = first_one(set);
-    const uint64_t reach = Reach_known ? evaluated_reach[f]
-                                       : Diagonal_reach(f, w.occupied) | File_reach(f, w.occupied) |
-                                             Rank_reach(f, w.occupied);
+    const uint64_t reach = Reach_known
+                               ? evaluated_reach[f]
+                               : Diagonal_reach(f, w.occupied) | File_reach(f, w.occupied) | Rank_reach(f, w.occupied);
     Quick_slider<DIR_N, DIR_W, DIR_S, DIR_E, DIR_NE, DIR_NW, DIR_SW, DIR_SE>(w, PIECE_QUEEN, f, reach & w.targets);
   }
 

@@ -11,48 +11,72 @@
 
 template <Colour C>
 inline void Generate_captures(T_List_moves* list, const T_Bitboard* position) {
-  if constexpr (C == WHITE) Generator_captures_white(list, position); else Generator_captures_black(list, position);
+  if constexpr (C == WHITE)
+    Generator_captures_white(list, position);
+  else
+    Generator_captures_black(list, position);
 }
 template <Colour C>
 inline void Generate_captures_after_evaluation(T_List_moves* list, const T_Bitboard* position) {
-  if constexpr (C == WHITE) Generator_captures_after_evaluation_white(list, position);
-  else Generator_captures_after_evaluation_black(list, position);
+  if constexpr (C == WHITE)
+    Generator_captures_after_evaluation_white(list, position);
+  else
+    Generator_captures_after_evaluation_black(list, position);
 }
 template <Colour C>
 inline void Generate_all(T_List_moves* list, const T_Bitboard* position) {
   Generate_captures<C>(list, position);
-  if constexpr (C == WHITE) Generator_move_white(position, list); else Generator_move_black(position, list);
+  if constexpr (C == WHITE)
+    Generator_move_white(position, list);
+  else
+    Generator_move_black(position, list);
 }
 template <Colour C>
 inline void Make(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
-  if constexpr (C == WHITE) Make_move_white(index, position, undo, list);
-  else Make_move_black(index, position, undo, list);
+  if constexpr (C == WHITE)
+    Make_move_white(index, position, undo, list);
+  else
+    Make_move_black(index, position, undo, list);
 }
 template <Colour C>
 inline void Unmake(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list) {
-  if constexpr (C == WHITE) Unmake_move_white(position, index, undo, list);
-  else Unmake_move_black(position, index, undo, list);
+  if constexpr (C == WHITE)
+    Unmake_move_white(position, index, undo, list);
+  else
+    Unmake_move_black(position, index, undo, list);
 }
 // Is the king of colour C attacked?
 template <Colour C>
 inline int King_attacked(const T_Bitboard* position) {
-  if constexpr (C == WHITE) return King_white_check(position); else return King_black_check(position);
+  if constexpr (C == WHITE)
+    return King_white_check(position);
+  else
+    return King_black_check(position);
 }
 
 // Score comparisons: White maximises, Black minimises; "better" is strict.
 template <Colour C>
 constexpr bool Better(int a, int b) {
-  if constexpr (C == WHITE) return a > b; else return a < b;
+  if constexpr (C == WHITE)
+    return a > b;
+  else
+    return a < b;
 }
 // The worst score for C, a node's starting best value.
 template <Colour C>
 constexpr int Worst_score() {
-  if constexpr (C == WHITE) return -INFINITE_SCORE; else return INFINITE_SCORE;
+  if constexpr (C == WHITE)
+    return -INFINITE_SCORE;
+  else
+    return INFINITE_SCORE;
 }
 // Score of C's king being taken or mated at ply, from White's point of view.
 template <Colour C>
 constexpr int Mated_score(int ply) {
-  if constexpr (C == WHITE) return 1000 * ply - MATE; else return MATE - 1000 * ply;
+  if constexpr (C == WHITE)
+    return 1000 * ply - MATE;
+  else
+    return MATE - 1000 * ply;
 }
 
 // The static score of a leaf: the evaluation plus the material balance. The
@@ -76,15 +100,19 @@ inline int Alpha_beta(T_Search_control* control, T_Bitboard* position, const T_L
     return Alpha_beta_black(control, position, last_moves, alpha, beta, depth, ply, last_kind, pv, in_check, in_null);
 }
 template <Colour C>
-inline int Horizon(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha,
-                   int beta, int ply) {
-  if constexpr (C == WHITE) return Horizon_white(control, position, last_moves, alpha, beta, ply);
-  else return Horizon_black(control, position, last_moves, alpha, beta, ply);
+inline int Horizon(T_Search_control* control, T_Bitboard* position, const T_Last_moves* last_moves, int alpha, int beta,
+                   int ply) {
+  if constexpr (C == WHITE)
+    return Horizon_white(control, position, last_moves, alpha, beta, ply);
+  else
+    return Horizon_black(control, position, last_moves, alpha, beta, ply);
 }
 template <Colour C>
 inline int Quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
-  if constexpr (C == WHITE) return Quiescence_white(position, alpha, beta, ply);
-  else return Quiescence_black(position, alpha, beta, ply);
+  if constexpr (C == WHITE)
+    return Quiescence_white(position, alpha, beta, ply);
+  else
+    return Quiescence_black(position, alpha, beta, ply);
 }
 
 // Plies beyond which a node no longer searches moves: interior nodes become

@@ -77,13 +77,13 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
     const int full_beta = Us == WHITE ? INFINITE_SCORE : bound;
     int v;
     if (i == 0) {
-      v = Alpha_beta<Them>(control, position, last_moves, full_alpha, full_beta, new_depth, 1, kind, true,
-                           gives_check, false);
+      v = Alpha_beta<Them>(control, position, last_moves, full_alpha, full_beta, new_depth, 1, kind, true, gives_check,
+                           false);
     } else {
       const int zero_alpha = Us == WHITE ? bound : bound - 1;
       const int zero_beta = Us == WHITE ? bound + 1 : bound;
-      v = Alpha_beta<Them>(control, position, last_moves, zero_alpha, zero_beta, new_depth, 1, kind, false,
-                           gives_check, false);
+      v = Alpha_beta<Them>(control, position, last_moves, zero_alpha, zero_beta, new_depth, 1, kind, false, gives_check,
+                           false);
       if (full_alpha < v && v < full_beta)
         v = Alpha_beta<Them>(control, position, last_moves, full_alpha, full_beta, new_depth, 1, kind, true,
                              gives_check, false);

@@ -23,8 +23,7 @@ void Uci_command(const char* line, char* moves, T_Bitboard* position, int64_t* n
 void Position_command(const char* line, T_Bitboard* position);
 void Fen_to_bitboard(T_Bitboard* position, const char* fen);
 void Copy_moves_text(const char* line, char* moves);
-void Move_from_text(T_Bitboard* position, char from_file, char from_rank, char to_file, char to_rank,
-                    char promotion);
+void Move_from_text(T_Bitboard* position, char from_file, char from_rank, char to_file, char to_rank, char promotion);
 
 void Go_command(const char* line, T_Bitboard* position, const char* moves, int64_t* nodes_counter);
 void Last_moves_from_text(const char* moves, T_Last_moves* last_moves);

@@ -243,14 +243,15 @@ TEST(DuringSearch, CommandsSentAheadAreKeptAndRunInOrderAfterTheBestmove) {
   // and "go" before it run afterwards, and the "isready" behind them is
   // answered only after their search.
   Transcript t = Run_transcript(HANDSHAKE +
-                                "position startpos\ngo infinite\n"
-                                "position startpos moves e2e4\ngo depth 3\nisready\n"
-                                "ucinewgame\nxyzzy\nstop\n",
+                                    "position startpos\ngo infinite\n"
+                                    "position startpos moves e2e4\ngo depth 3\nisready\n"
+                                    "ucinewgame\nxyzzy\nstop\n",
                                 60000);
   EXPECT_EQ(t.status, 0);
   std::vector<std::string> replies;
   for (const std::string& line : Lines(t.output))
-    if (Starts_with(line, "bestmove ") || Starts_with(line, "readyok") || Starts_with(line, "WARNING")) replies.push_back(line);
+    if (Starts_with(line, "bestmove ") || Starts_with(line, "readyok") || Starts_with(line, "WARNING"))
+      replies.push_back(line);
   ASSERT_EQ(replies.size(), 5u) << t.output;
   EXPECT_EQ(replies[0], "readyok ");
   EXPECT_TRUE(Starts_with(replies[1], "bestmove ")) << t.output;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "board/diagnostics.h"
-#include "eval/evaluation.h"
 #include "board_helpers.h"
+#include "eval/evaluation.h"
 #include "search/ordering.h"
 
 namespace {
