@@ -106,5 +106,5 @@ if [ "$run_sanitize" = 1 ]; then
   cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DENGINE_SANITIZE=ON >/dev/null
   cmake --build build-sanitize -j2
   # The game suites are timed matches over node.js; they run in the main build.
-  ctest --test-dir build-sanitize --output-on-failure -j2 -E '^games_'
+  ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j2 -E '^games_'
 fi
