@@ -11,7 +11,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 need=()
-for pkg in g++ cmake make libgtest-dev; do
+for pkg in g++ cmake make libgtest-dev clang-format-14; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -19,6 +19,10 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
 fi
 bash tests/games/setup.sh
+
+echo "== format (clang-format 14)"
+find src tools tests -name node_modules -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format-14 --dry-run -Werror
 
 echo "== build and ctest (Release)"
 # Tests on explicitly: build/ may have been configured without them (the
