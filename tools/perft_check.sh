@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs the perft tool on every position and depth of an EPD file of published
-# counts (lines "FEN ;D1 n ;D2 n ...") and compares the totals.
+# counts (lines "FEN ;D1 n ;D2 n ...") and compares the totals. The published
+# suite is kept beside this script (tools/perft.epd).
 # Usage: tools/perft_check.sh PERFT_BINARY [EPD_FILE] [MAX_DEPTH]
 set -u
 perft=${1:?usage: perft_check.sh PERFT_BINARY [EPD_FILE] [MAX_DEPTH]}
-epd=${2:-"$(dirname "$0")/../../shared/perft.epd"}
+epd=${2:-"$(dirname "$0")/perft.epd"}
 max_depth=${3:-99}
 failures=0
 checks=0
