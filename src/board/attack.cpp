@@ -18,16 +18,17 @@ constexpr Table rook_lines = Union_of(ray_N, ray_W, ray_S, ray_E);
 constexpr Table diagonals = Union_of(ray_NE, ray_NW, ray_SW, ray_SE);
 
 // The squares from which an enemy pawn attacks a king of colour C on k:
-// k + 7 and k + 9 for White's king (k not on the a- or h-file edge that
-// would wrap), looked at only while k < 56; mirrored for Black's, k >= 14.
+// k + 7 and k + 9 for White's king, k - 9 and k - 7 for Black's (each but
+// where it would wrap round the a- or h-file edge), for the kings that the
+// pawn test looks at.
 template <Colour C>
 constexpr Table Make_pawn_attackers() {
   using T = Colour_traits<C>;
   Table t{};
   for (int k = 0; k < 64; ++k) {
     if (!T::King_pawn_test(k)) continue;
-    if (k % 8 != T::king_pawn_first_bad_file) t[k] |= uint64_t{1} << (k + T::king_pawn_first);
-    if (k % 8 != T::king_pawn_second_bad_file) t[k] |= uint64_t{1} << (k + T::king_pawn_second);
+    if (k % 8 != 0) t[k] |= uint64_t{1} << (k + T::forward - 1);
+    if (k % 8 != 7) t[k] |= uint64_t{1} << (k + T::forward + 1);
   }
   return t;
 }

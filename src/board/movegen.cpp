@@ -94,17 +94,13 @@ void Generate_captures_checked(T_List_moves& list, const T_Bitboard& pos) {
       auto possible = [&](int victim) {
         return their_names[victim] == PIECE_PAWN && (pos.all_piece & one_bit[e]) == 0;
       };
-      if (e == f + T::ep_first_delta && f % 8 != T::ep_first_bad_file && possible(e + T::ep_victim_offset)) {
-        const int victim = e + T::ep_victim_offset;
-        Append(list, count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, their_names[victim]),
-               history[f][e] + KIND_TAKING_PASSAGE);
-        Capture_diagnostic<Us>(count, f, victim, pos, 130);
-      }
-      if (e == f + T::ep_second_delta && f % 8 != T::ep_second_bad_file && possible(e + T::ep_victim_offset)) {
-        const int victim = e + T::ep_victim_offset;
-        Append(list, count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, their_names[victim]),
-               history[f][e] + KIND_TAKING_PASSAGE);
-        Capture_diagnostic<Us>(count, f, victim, pos, 130);
+      for (const int d : {T::forward + 1, T::forward - 1}) {
+        if (e == f + d && (T::pawn_captures[f] >> e & 1) && possible(e + T::ep_victim_offset)) {
+          const int victim = e + T::ep_victim_offset;
+          Append(list, count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, their_names[victim]),
+                 history[f][e] + KIND_TAKING_PASSAGE);
+          Capture_diagnostic<Us>(count, f, victim, pos, 130);
+        }
       }
     }
   }
@@ -260,15 +256,12 @@ bool Generate_captures_quick(T_List_moves& list, const T_Bitboard& pos) {
       auto possible = [&](int victim) {
         return their_names[victim] == PIECE_PAWN && (pos.all_piece & one_bit[e]) == 0;
       };
-      if (e == f + T::ep_first_delta && f % 8 != T::ep_first_bad_file && possible(e + T::ep_victim_offset)) {
-        w.bad |= Name_bad(w.own_names[f]);
-        Append(list, w.count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, PIECE_PAWN),
-               history[f][e] + KIND_TAKING_PASSAGE);
-      }
-      if (e == f + T::ep_second_delta && f % 8 != T::ep_second_bad_file && possible(e + T::ep_victim_offset)) {
-        w.bad |= Name_bad(w.own_names[f]);
-        Append(list, w.count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, PIECE_PAWN),
-               history[f][e] + KIND_TAKING_PASSAGE);
+      for (const int d : {T::forward + 1, T::forward - 1}) {
+        if (e == f + d && (T::pawn_captures[f] >> e & 1) && possible(e + T::ep_victim_offset)) {
+          w.bad |= Name_bad(w.own_names[f]);
+          Append(list, w.count, Move_word(PIECE_PAWN, f, e, KIND_TAKING_PASSAGE, PIECE_PAWN),
+                 history[f][e] + KIND_TAKING_PASSAGE);
+        }
       }
     }
   }
