@@ -24,12 +24,6 @@ inline int32_t Named_value(int code) {
   }
 }
 
-// Make keeps every field that a move can change besides the pieces (the
-// en-passant state and the four castling rights) and unmake puts all of
-// them back. A field the move left alone gets back the value it still has,
-// so this restores exactly what a move changed without unmake having to
-// work out again what that was.
-//
 // The en-passant square (x, y) and the four rights are each read and
 // written as one block, everywhere make and unmake touch them: a wide read
 // of fields just written one by one would wait for the writes to reach the
@@ -51,9 +45,6 @@ inline T_Rights Rights(const T_Bitboard& pos) {
 }
 inline void Set_rights(T_Bitboard& pos, const T_Rights& r) { std::memcpy(&pos.castling_Q, &r, sizeof r); }
 
-using makemove_detail::Restore_state;
-using makemove_detail::Save_state;
-
 // The en-passant square after a double step, both coordinates at once.
 inline void Set_passage(T_Bitboard& pos, int x, int y) {
   const int32_t xy[2] = {x, y};
@@ -67,9 +58,6 @@ inline void Flip(T_Bitboard& pos, int piece, int s) {
   All_pieces<C>(pos) ^= one_bit[s];
   Pieces<C>(pos)[piece] ^= one_bit[s];
 }
-
-// Moves a piece of side C and type piece from f to t, sets and map.
-using makemove_detail::Shift_piece;
 
 // A king or rook of ours leaving f takes the matching rights with it.
 template <Colour Us>
@@ -99,8 +87,35 @@ inline void Clear_their_rights(T_Bitboard& pos, int captured, int t) {
   Set_rights(pos, r);
 }
 
+// The rook's move in castling of kind KIND_O_O_O or KIND_O_O.
 template <Colour Us>
-void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
+constexpr int Castling_rook_from(int kind) {
+  return kind == KIND_O_O_O ? Colour_traits<Us>::long_rook_from : Colour_traits<Us>::short_rook_from;
+}
+template <Colour Us>
+constexpr int Castling_rook_to(int kind) {
+  return kind == KIND_O_O_O ? Colour_traits<Us>::long_rook_to : Colour_traits<Us>::short_rook_to;
+}
+
+}  // namespace
+
+namespace makemove_detail {
+
+// A king or rook leaving f takes the matching rights with it; a pawn's
+// double step leaves the square it passed as the en-passant square.
+template <Colour Us>
+void Quiet_move_state(T_Bitboard& pos, int piece, int f) {
+  using T = Colour_traits<Us>;
+  if (piece == PIECE_PAWN) {
+    pos.taking_passage_yes = true;
+    Set_passage(pos, (f + T::forward) % 8, (f + T::forward) / 8);
+  } else {
+    Clear_own_rights<Us>(pos, piece, f);
+  }
+}
+
+template <Colour Us>
+void Make_other_kinds(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
   const int f = Move_from(move), t = Move_to(move), kind = Move_kind(move);
@@ -111,8 +126,8 @@ void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   Save_state(pos, undo);
   pos.taking_passage_yes = false;
 
-  // Captures are most of the moves that come here (quiet steps are mostly
-  // made by the caller), so they are told apart by one test.
+  // Captures are most of the moves that come here, so they are told apart
+  // by one test.
   if (kind == KIND_CAPTURE) {
     const int piece = own_names[f];
     const int victim = their_names[t];
@@ -127,29 +142,14 @@ void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   }
 
   switch (kind) {
-    case KIND_QUIET: {
-      const int piece = own_names[f];
-      Shift_piece<Us>(pos, piece, f, t);
-      if (piece == PIECE_PAWN) {
-        if (t - f == 2 * T::forward) {
-          pos.taking_passage_yes = true;
-          Set_passage(pos, (f + T::forward) % 8, (f + T::forward) / 8);
-        }
-      } else {
-        Clear_own_rights<Us>(pos, piece, f);
-      }
+    case KIND_O_O_O:
+    case KIND_O_O: {
+      const int rook_from = Castling_rook_from<Us>(kind);
+      Shift_piece<Us>(pos, own_names[f], f, t);
+      Shift_piece<Us>(pos, own_names[rook_from], rook_from, Castling_rook_to<Us>(kind));
+      Clear_own_rights<Us>(pos, PIECE_KING, f);
       break;
     }
-    case KIND_O_O_O:
-      Shift_piece<Us>(pos, own_names[f], f, t);
-      Shift_piece<Us>(pos, own_names[T::long_rook_from], T::long_rook_from, T::long_rook_to);
-      Clear_own_rights<Us>(pos, PIECE_KING, f);
-      break;
-    case KIND_O_O:
-      Shift_piece<Us>(pos, own_names[f], f, t);
-      Shift_piece<Us>(pos, own_names[T::short_rook_from], T::short_rook_from, T::short_rook_to);
-      Clear_own_rights<Us>(pos, PIECE_KING, f);
-      break;
     case KIND_TAKING_PASSAGE: {
       const int victim = t + T::ep_victim_offset;
       Shift_piece<Us>(pos, own_names[f], f, t);
@@ -161,29 +161,25 @@ void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
     case KIND_PROMO_N:
     case KIND_PROMO_B:
     case KIND_PROMO_R:
-    case KIND_PROMO_Q: {
-      const int piece = kind - 10;
-      Flip<Us>(pos, own_names[f], f);
-      Flip<Us>(pos, piece, t);
-      own_names[t] = piece;
-      own_names[f] = 0;
-      pos.eval = Material_add(pos.eval, T::sign * (int64_t{Named_value(piece)} - eval_parameters.PAWN));
-      break;
-    }
+    case KIND_PROMO_Q:
     case KIND_CAPTURE_PROMO_N:
     case KIND_CAPTURE_PROMO_B:
     case KIND_CAPTURE_PROMO_R:
     case KIND_CAPTURE_PROMO_Q: {
-      const int piece = kind - 20;
-      const int victim = their_names[t];
+      const int piece = Kind_promotion_piece(kind);
+      int64_t gain = int64_t{Named_value(piece)} - eval_parameters.PAWN;
+      if (kind >= KIND_CAPTURE_PROMO_N) {
+        const int victim = their_names[t];
+        Flip<Them>(pos, victim, t);
+        their_names[t] = 0;
+        gain += cost[victim];
+        Clear_their_rights<Us>(pos, Move_captured(move), t);
+      }
       Flip<Us>(pos, own_names[f], f);
-      Flip<Them>(pos, victim, t);
-      pos.eval = Material_add(pos.eval, T::sign * (int64_t{cost[victim]} + Named_value(piece) - eval_parameters.PAWN));
-      own_names[t] = piece;
-      their_names[t] = 0;
-      own_names[f] = 0;
       Flip<Us>(pos, piece, t);
-      Clear_their_rights<Us>(pos, Move_captured(move), t);
+      own_names[t] = piece;
+      own_names[f] = 0;
+      pos.eval = Material_add(pos.eval, T::sign * gain);
       break;
     }
     default:
@@ -193,7 +189,7 @@ void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
 }
 
 template <Colour Us>
-void Unmake(T_Bitboard& pos, int32_t move, const T_Undo& undo) {
+void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
   const int f = Move_from(move), t = Move_to(move), kind = Move_kind(move);
@@ -214,17 +210,13 @@ void Unmake(T_Bitboard& pos, int32_t move, const T_Undo& undo) {
   }
 
   switch (kind) {
-    case KIND_QUIET:
-      Shift_piece<Us>(pos, own_names[t], t, f);
-      break;
     case KIND_O_O_O:
+    case KIND_O_O: {
+      const int rook_to = Castling_rook_to<Us>(kind);
       Shift_piece<Us>(pos, own_names[t], t, f);
-      Shift_piece<Us>(pos, own_names[T::long_rook_to], T::long_rook_to, T::long_rook_from);
+      Shift_piece<Us>(pos, own_names[rook_to], rook_to, Castling_rook_from<Us>(kind));
       break;
-    case KIND_O_O:
-      Shift_piece<Us>(pos, own_names[t], t, f);
-      Shift_piece<Us>(pos, own_names[T::short_rook_to], T::short_rook_to, T::short_rook_from);
-      break;
+    }
     case KIND_TAKING_PASSAGE: {
       const int victim = t + T::ep_victim_offset;
       Shift_piece<Us>(pos, own_names[t], t, f);
@@ -237,45 +229,37 @@ void Unmake(T_Bitboard& pos, int32_t move, const T_Undo& undo) {
     case KIND_PROMO_B:
     case KIND_PROMO_R:
     case KIND_PROMO_Q:
-      Flip<Us>(pos, own_names[t], t);
-      pos.eval = Material_add(pos.eval, T::sign * (int64_t{eval_parameters.PAWN} - cost[own_names[t]]));
-      own_names[f] = PIECE_PAWN;
-      own_names[t] = 0;
-      Flip<Us>(pos, PIECE_PAWN, f);
-      break;
     case KIND_CAPTURE_PROMO_N:
     case KIND_CAPTURE_PROMO_B:
     case KIND_CAPTURE_PROMO_R:
-    case KIND_CAPTURE_PROMO_Q:
+    case KIND_CAPTURE_PROMO_Q: {
+      int64_t gain = int64_t{cost[own_names[t]]} - eval_parameters.PAWN;
       Flip<Us>(pos, own_names[t], t);
-      pos.eval =
-          Material_add(pos.eval, T::sign * (int64_t{eval_parameters.PAWN} - cost[own_names[t]] - cost[captured]));
       own_names[f] = PIECE_PAWN;
       own_names[t] = 0;
-      their_names[t] = captured;
-      Flip<Them>(pos, captured, t);
       Flip<Us>(pos, PIECE_PAWN, f);
+      if (kind >= KIND_CAPTURE_PROMO_N) {
+        their_names[t] = captured;
+        Flip<Them>(pos, captured, t);
+        gain += cost[captured];
+      }
+      pos.eval = Material_add(pos.eval, -T::sign * gain);
       break;
+    }
     default:
       break;
   }
   pos.all_piece = pos.all_white_piece | pos.all_black_piece;
 }
 
-}  // namespace
+template void Quiet_move_state<WHITE>(T_Bitboard&, int, int);
+template void Quiet_move_state<BLACK>(T_Bitboard&, int, int);
+template void Make_other_kinds<WHITE>(int32_t, T_Bitboard&, T_Undo&);
+template void Make_other_kinds<BLACK>(int32_t, T_Bitboard&, T_Undo&);
+template void Unmake_other_kinds<WHITE>(int32_t, T_Bitboard&, const T_Undo&);
+template void Unmake_other_kinds<BLACK>(int32_t, T_Bitboard&, const T_Undo&);
 
-template <Colour Us>
-void Make_move_general(int32_t move, T_Bitboard* position, T_Undo* undo) {
-  Make<Us>(move, *position, *undo);
-}
-template <Colour Us>
-void Unmake_move_general(int32_t move, T_Bitboard* position, const T_Undo* undo) {
-  Unmake<Us>(*position, move, *undo);
-}
-template void Make_move_general<WHITE>(int32_t, T_Bitboard*, T_Undo*);
-template void Make_move_general<BLACK>(int32_t, T_Bitboard*, T_Undo*);
-template void Unmake_move_general<WHITE>(int32_t, T_Bitboard*, const T_Undo*);
-template void Unmake_move_general<BLACK>(int32_t, T_Bitboard*, const T_Undo*);
+}  // namespace makemove_detail
 
 void Make_move_white(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
   Make<WHITE>(list->move[index], *position, *undo);
@@ -284,8 +268,8 @@ void Make_move_black(int index, T_Bitboard* position, T_Undo* undo, const T_List
   Make<BLACK>(list->move[index], *position, *undo);
 }
 void Unmake_move_white(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list) {
-  Unmake<WHITE>(*position, list->move[index], *undo);
+  Unmake<WHITE>(list->move[index], *position, *undo);
 }
 void Unmake_move_black(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list) {
-  Unmake<BLACK>(*position, list->move[index], *undo);
+  Unmake<BLACK>(list->move[index], *position, *undo);
 }

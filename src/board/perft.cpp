@@ -21,12 +21,12 @@ inline void Generate_all(T_List_moves& list, T_Bitboard& pos) {
 
 template <Colour Us>
 inline void Make(int i, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
-  Make_move<Us>(list.move[i], &pos, &undo);
+  ::Make<Us>(list.move[i], pos, undo);
 }
 
 template <Colour Us>
 inline void Unmake(int i, T_Bitboard& pos, const T_Undo& undo, const T_List_moves& list) {
-  Unmake_move<Us>(list.move[i], &pos, &undo);
+  ::Unmake<Us>(list.move[i], pos, undo);
 }
 
 template <Colour Us>

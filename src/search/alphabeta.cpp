@@ -69,9 +69,9 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
   for (int i = 0; i < list.end_list; ++i) {
     const int32_t move = Move_order_next(&order);
     if (i == 0) best_move = move;
-    Make_move<Us>(move, position, &undo);
+    Make<Us>(move, *position, undo);
     if (King_attacked<Us>(position)) {
-      Unmake_move<Us>(move, position, &undo);
+      Unmake<Us>(move, *position, undo);
       continue;
     }
     control->nodes += 1;
@@ -114,7 +114,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
       }
     }
 
-    Unmake_move<Us>(move, position, &undo);
+    Unmake<Us>(move, *position, undo);
     position->hash_key = key;
 
     if (Better<Us>(v, best)) {

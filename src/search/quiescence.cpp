@@ -51,9 +51,9 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
       Pv_from_line(ply, s);
       return s;
     }
-    Make_move<Us>(move, position, &undo);
+    Make<Us>(move, *position, undo);
     const int v = quiescence<Them>(position, alpha, beta, ply + 1);
-    Unmake_move<Us>(move, position, &undo);
+    Unmake<Us>(move, *position, undo);
     if (Better<Us>(v, best)) {
       best = v;
       if (Better<Us>(v, Us == WHITE ? alpha : beta)) {
