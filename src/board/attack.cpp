@@ -1,5 +1,6 @@
 #include "board/attack.h"
 
+#include "board/by_colour.h"
 #include "board/colour.h"
 #include "board/rays.h"
 #include "board/tables.h"
@@ -45,6 +46,8 @@ inline int Slider_attacker(const T_Bitboard& pos, int k, uint64_t sliders) {
   return 0;
 }
 
+}  // namespace
+
 // The attackers are looked for in a fixed order (rook lines N, W, S, E,
 // diagonals NE, NW, SW, SE, knights, king, pawns) and the first one found
 // is named. Each group is skipped at once when no enemy piece that could
@@ -77,7 +80,8 @@ int King_attacked(const T_Bitboard& pos) {
   return 0;
 }
 
-}  // namespace
+template int King_attacked<WHITE>(const T_Bitboard&);
+template int King_attacked<BLACK>(const T_Bitboard&);
 
 int King_white_check(const T_Bitboard* position) { return King_attacked<WHITE>(*position); }
 int King_black_check(const T_Bitboard* position) { return King_attacked<BLACK>(*position); }

@@ -1,5 +1,6 @@
 #include "board/movegen.h"
 
+#include "board/by_colour.h"
 #include "board/colour.h"
 #include "board/diagnostics.h"
 #include "board/rays.h"
@@ -227,8 +228,8 @@ __attribute__((noinline, cold)) void Walk_captures_reporting(T_List_moves& list,
 
 // The capture generator: the walk without its reports, and again with
 // them only when a self-check would fire (never in a sound position).
-template <Colour Us, bool Reach_known = false>
-void Generate_captures(T_List_moves& list, const T_Bitboard& pos) {
+template <Colour Us, bool Reach_known>
+void Captures(T_List_moves& list, const T_Bitboard& pos) {
   Note_faults quick{Names<Us>(pos)};
   const int count = Walk_captures<Us, Reach_known>(list, pos, quick);
   if (quick.bad != 0 || count > LIST_CAPACITY) Walk_captures_reporting<Us, Reach_known>(list, pos);
@@ -284,9 +285,10 @@ inline int Line_attacker(const T_Bitboard& pos, const int32_t* their_names, int 
   return b >= 0 && (their_names[b] == kind || their_names[b] == PIECE_QUEEN) ? their_names[b] : 0;
 }
 
-// Is square s on our back rank attacked by the other side? Returns the
-// attacker's type code or 0. Only the directions that can reach a back-rank
-// square from the board are looked at.
+}  // namespace
+
+// Only the directions that can reach a back-rank square from the board are
+// looked at.
 template <Colour Us>
 int Castling_square_attacked(const T_Bitboard& pos, int s) {
   using T = Colour_traits<Us>;
@@ -308,6 +310,8 @@ int Castling_square_attacked(const T_Bitboard& pos, int s) {
   return 0;
 }
 
+namespace {
+
 // Castling needs the right, our king on its home square and our rook in the
 // corner (a set-up position may claim a right without them), the squares
 // between them empty and the king's three squares unattacked.
@@ -326,8 +330,10 @@ inline void Try_castling(T_List_moves& list, int& count, const T_Bitboard& pos, 
   List_add_move(&list, &count, PIECE_KING, f, king_to, kind, 0);
 }
 
+}  // namespace
+
 template <Colour Us>
-void Generate_quiet(const T_Bitboard& pos, T_List_moves& list) {
+void Generate_quiet(T_List_moves& list, const T_Bitboard& pos) {
   using T = Colour_traits<Us>;
   const uint64_t* own = Pieces<Us>(pos);
   const uint64_t empty = ~pos.all_piece;
@@ -382,7 +388,23 @@ void Generate_quiet(const T_Bitboard& pos, T_List_moves& list) {
   list.end_list = Clamp_count(count);
 }
 
-}  // namespace
+template <Colour Us>
+void Generate_captures(T_List_moves& list, const T_Bitboard& pos) {
+  Captures<Us, false>(list, pos);
+}
+template <Colour Us>
+void Generate_captures_after_evaluation(T_List_moves& list, const T_Bitboard& pos) {
+  Captures<Us, true>(list, pos);
+}
+
+template void Generate_captures<WHITE>(T_List_moves&, const T_Bitboard&);
+template void Generate_captures<BLACK>(T_List_moves&, const T_Bitboard&);
+template void Generate_captures_after_evaluation<WHITE>(T_List_moves&, const T_Bitboard&);
+template void Generate_captures_after_evaluation<BLACK>(T_List_moves&, const T_Bitboard&);
+template void Generate_quiet<WHITE>(T_List_moves&, const T_Bitboard&);
+template void Generate_quiet<BLACK>(T_List_moves&, const T_Bitboard&);
+template int Castling_square_attacked<WHITE>(const T_Bitboard&, int);
+template int Castling_square_attacked<BLACK>(const T_Bitboard&, int);
 
 void Generator_captures_white(T_List_moves* list, const T_Bitboard* position) {
   Generate_captures<WHITE>(*list, *position);
@@ -390,14 +412,8 @@ void Generator_captures_white(T_List_moves* list, const T_Bitboard* position) {
 void Generator_captures_black(T_List_moves* list, const T_Bitboard* position) {
   Generate_captures<BLACK>(*list, *position);
 }
-void Generator_captures_after_evaluation_white(T_List_moves* list, const T_Bitboard* position) {
-  Generate_captures<WHITE, true>(*list, *position);
-}
-void Generator_captures_after_evaluation_black(T_List_moves* list, const T_Bitboard* position) {
-  Generate_captures<BLACK, true>(*list, *position);
-}
-void Generator_move_white(const T_Bitboard* position, T_List_moves* list) { Generate_quiet<WHITE>(*position, *list); }
-void Generator_move_black(const T_Bitboard* position, T_List_moves* list) { Generate_quiet<BLACK>(*position, *list); }
+void Generator_move_white(const T_Bitboard* position, T_List_moves* list) { Generate_quiet<WHITE>(*list, *position); }
+void Generator_move_black(const T_Bitboard* position, T_List_moves* list) { Generate_quiet<BLACK>(*list, *position); }
 
 void List_add_move(T_List_moves* list, int* count, int piece, int from, int to, int kind, int captured) {
   Append(*list, *count, Move_word(piece, from, to, kind, captured), kind + history[from][to]);

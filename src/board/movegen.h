@@ -1,14 +1,11 @@
-// Pseudo-legal move generation: captures and promotions first, then quiet moves.
+// Pseudo-legal move generation: captures and promotions first, then quiet
+// moves. One line each onto the templates of board/by_colour.h.
 #pragma once
 #include "board/bitboard.h"
 #include "board/move.h"
 
 void Generator_captures_white(T_List_moves* list, const T_Bitboard* position);
 void Generator_captures_black(T_List_moves* list, const T_Bitboard* position);
-// The same list, for the position that was evaluated last: the sliders'
-// reach is taken from what the evaluation found.
-void Generator_captures_after_evaluation_white(T_List_moves* list, const T_Bitboard* position);
-void Generator_captures_after_evaluation_black(T_List_moves* list, const T_Bitboard* position);
 void Generator_move_white(const T_Bitboard* position, T_List_moves* list);
 void Generator_move_black(const T_Bitboard* position, T_List_moves* list);
 

@@ -1,41 +1,9 @@
 #include "board/perft.h"
 
-#include "board/attack.h"
-#include "board/colour.h"
-#include "board/makemove.h"
+#include "board/by_colour.h"
 #include "board/move.h"
-#include "board/movegen.h"
 
 namespace {
-
-template <Colour Us>
-inline void Generate_all(T_List_moves& list, T_Bitboard& pos) {
-  if constexpr (Us == WHITE) {
-    Generator_captures_white(&list, &pos);
-    Generator_move_white(&pos, &list);
-  } else {
-    Generator_captures_black(&list, &pos);
-    Generator_move_black(&pos, &list);
-  }
-}
-
-template <Colour Us>
-inline void Make(int i, T_Bitboard& pos, T_Undo& undo, const T_List_moves& list) {
-  ::Make<Us>(list.move[i], pos, undo);
-}
-
-template <Colour Us>
-inline void Unmake(int i, T_Bitboard& pos, const T_Undo& undo, const T_List_moves& list) {
-  ::Unmake<Us>(list.move[i], pos, undo);
-}
-
-template <Colour Us>
-inline bool Own_king_attacked(const T_Bitboard& pos) {
-  if constexpr (Us == WHITE)
-    return King_white_check(&pos) != 0;
-  else
-    return King_black_check(&pos) != 0;
-}
 
 template <Colour Us>
 uint64_t Count(T_Bitboard& pos, int depth) {
@@ -44,9 +12,9 @@ uint64_t Count(T_Bitboard& pos, int depth) {
   uint64_t leaves = 0;
   for (int i = 0; i < list.end_list; ++i) {
     T_Undo undo;
-    Make<Us>(i, pos, undo, list);
-    if (!Own_king_attacked<Us>(pos)) leaves += depth <= 1 ? 1 : Count<Other(Us)>(pos, depth - 1);
-    Unmake<Us>(i, pos, undo, list);
+    Make<Us>(list.move[i], pos, undo);
+    if (!King_attacked<Us>(pos)) leaves += depth <= 1 ? 1 : Count<Other(Us)>(pos, depth - 1);
+    Unmake<Us>(list.move[i], pos, undo);
   }
   return leaves;
 }
@@ -58,13 +26,13 @@ int Divide(T_Bitboard& pos, int depth, int32_t* root_moves, uint64_t* leaves) {
   int n = 0;
   for (int i = 0; i < list.end_list; ++i) {
     T_Undo undo;
-    Make<Us>(i, pos, undo, list);
-    if (!Own_king_attacked<Us>(pos)) {
+    Make<Us>(list.move[i], pos, undo);
+    if (!King_attacked<Us>(pos)) {
       root_moves[n] = list.move[i];
       leaves[n] = depth <= 1 ? 1 : Count<Other(Us)>(pos, depth - 1);
       ++n;
     }
-    Unmake<Us>(i, pos, undo, list);
+    Unmake<Us>(list.move[i], pos, undo);
   }
   return n;
 }
@@ -73,11 +41,11 @@ int Divide(T_Bitboard& pos, int depth, int32_t* root_moves, uint64_t* leaves) {
 
 uint64_t Perft_count(T_Bitboard* position, int depth) {
   if (depth <= 0) return 1;
-  return position->colour_move ? Count<WHITE>(*position, depth) : Count<BLACK>(*position, depth);
+  return With_colour(Side_to_move(*position), [&](auto us) { return Count<us>(*position, depth); });
 }
 
 int Perft_divide(T_Bitboard* position, int depth, int32_t* root_moves, uint64_t* leaves) {
   if (depth <= 0) return 0;
-  return position->colour_move ? Divide<WHITE>(*position, depth, root_moves, leaves)
-                               : Divide<BLACK>(*position, depth, root_moves, leaves);
+  return With_colour(Side_to_move(*position),
+                     [&](auto us) { return Divide<us>(*position, depth, root_moves, leaves); });
 }

@@ -1,7 +1,7 @@
 #include "eval/evaluation.h"
 #include "hash/table.h"
 #include "hash/zobrist.h"
-#include "search/by_colour.h"
+#include "search/nodes.h"
 #include "search/ordering.h"
 #include "search/pv.h"
 
@@ -52,7 +52,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
   // Moves in the order of the sort, the killers and the hash move, sorted
   // only as far as the loop below gets.
   T_List_moves list;
-  Generate_all<Us>(&list, position);
+  Generate_all<Us>(list, *position);
   T_Move_order order;
   Move_order_start(&order, &list, ply, Hash_probe(position->hash_key) ? Hash_stored_move(position->hash_key) : 0);
 
@@ -70,7 +70,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     const int32_t move = Move_order_next(&order);
     if (i == 0) best_move = move;
     Make<Us>(move, *position, undo);
-    if (King_attacked<Us>(position)) {
+    if (King_attacked<Us>(*position)) {
       Unmake<Us>(move, *position, undo);
       continue;
     }
@@ -83,7 +83,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
 
     int new_depth = depth;
     bool gives_check = false;
-    if (King_attacked<Them>(position)) {
+    if (King_attacked<Them>(*position)) {
       gives_check = true;
       new_depth = depth + 1;
     }
@@ -142,7 +142,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     Hash_save_move(control->depth_max, best, ply, raised ? 1 : 2, best_move, position->hash_key);
     return best;
   }
-  const int s = King_attacked<Us>(position) ? Mated_score<Us>(ply) : 0;
+  const int s = King_attacked<Us>(*position) ? Mated_score<Us>(ply) : 0;
   Pv_from_line(ply, s);
   return s;
 }

@@ -1,5 +1,5 @@
 #include "eval/evaluation.h"
-#include "search/by_colour.h"
+#include "search/nodes.h"
 #include "search/ordering.h"
 #include "search/pv.h"
 
@@ -35,7 +35,7 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
   // The captures are sorted one pass per move searched, so a cut-off leaves
   // the rest unsorted.
   T_List_moves list;
-  Generate_captures_after_evaluation<Us>(&list, position);
+  Generate_captures_after_evaluation<Us>(list, *position);
   T_Sort_walk walk;
   Sort_walk_start(&walk, &list, 0, list.end_captures);
 

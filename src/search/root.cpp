@@ -2,7 +2,7 @@
 #include "hash/table.h"
 #include "hash/zobrist.h"
 #include "platform/io.h"
-#include "search/by_colour.h"
+#include "search/nodes.h"
 #include "search/ordering.h"
 #include "search/pv.h"
 #include "search/root_result.h"
@@ -24,7 +24,7 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
   for (int i = 0; i < KILLER_PLIES; ++i) killer_1[i] = killer_2[i] = 0;
 
   T_List_moves list;
-  Generate_all<Us>(&list, position);
+  Generate_all<Us>(list, *position);
   Sort_list(&list);
   if (Hash_probe(position->hash_key)) {
     bool found;
@@ -50,9 +50,9 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
 
   for (int i = 0; i < list.end_list; ++i) {
     const int32_t move = list.move[i];
-    Make<Us>(i, position, &undo, &list);
-    if (King_attacked<Us>(position)) {
-      Unmake<Us>(position, i, &undo, &list);
+    Make<Us>(move, *position, undo);
+    if (King_attacked<Us>(*position)) {
+      Unmake<Us>(move, *position, undo);
       continue;
     }
     control->nodes += 1;
@@ -68,7 +68,7 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
 
     int new_depth = depth;
     bool gives_check = false;
-    if (King_attacked<Them>(position)) {
+    if (King_attacked<Them>(*position)) {
       gives_check = true;
       new_depth = depth + 1;
     }
@@ -96,7 +96,7 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
       Out("ERROR HESH ");
       Out("\n");
     }
-    Unmake<Us>(position, i, &undo, &list);
+    Unmake<Us>(move, *position, undo);
     Hash_key_move(Us, &list, i, position);
 
     // A move whose search was cut short by a stop has no trustworthy value:
@@ -124,7 +124,7 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
   Test_bitboard(&saved, position);
 
   if (!legal_move) {
-    const int s = King_attacked<Us>(position) ? Mated_score<Us>(0) : 0;
+    const int s = King_attacked<Us>(*position) ? Mated_score<Us>(0) : 0;
     Pv_from_line(0, s);
     return s;
   }

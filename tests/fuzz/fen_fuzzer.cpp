@@ -10,9 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "board/attack.h"
-#include "board/makemove.h"
-#include "board/movegen.h"
+#include "board/by_colour.h"
 #include "fuzz_support.h"
 #include "hash/zobrist.h"
 #include "uci/uci.h"
@@ -30,16 +28,6 @@ std::string Describe(const char* what, const T_List_moves& list, int index) {
          std::to_string(Move_kind(m)) + " captured " + std::to_string(Move_captured(m)) + ")";
 }
 
-void Generate(bool white, T_List_moves* list, const T_Bitboard* position) {
-  if (white) {
-    Generator_captures_white(list, position);
-    Generator_move_white(position, list);
-  } else {
-    Generator_captures_black(list, position);
-    Generator_move_black(position, list);
-  }
-}
-
 // True for the moves after which the replies meet something a FEN gives them
 // only by chance: an en passant square, castling rights just lost, a capture
 // or promotion to take back. A quiet knight, bishop or queen move only leaves
@@ -51,27 +39,22 @@ bool Changes_rights_or_material(int32_t move) {
 
 // Makes and unmakes every generated move of one side, recursing `plies` deep
 // after the moves that change rights or material.
-void Round_trips(T_Bitboard* position, bool white, int plies) {
+template <Colour Us>
+void Round_trips(T_Bitboard* position, int plies) {
   T_List_moves list;
-  Generate(white, &list, position);
+  Generate_all<Us>(list, *position);
   if (list.end_captures < 0 || list.end_captures > list.end_list || list.end_list > LIST_CAPACITY)
     Fuzz_fail("move list bounds " + std::to_string(list.end_captures) + "/" + std::to_string(list.end_list), *position);
   for (int i = 0; i < list.end_list; ++i) {
     const T_Bitboard saved = *position;
     T_Undo undo;
-    if (white)
-      Make_move_white(i, position, &undo, &list);
-    else
-      Make_move_black(i, position, &undo, &list);
+    Make<Us>(list.move[i], *position, undo);
     std::string fault = Record_fault(*position);
     if (!fault.empty()) Fuzz_fail(Describe("make", list, i) + ": " + fault, *position);
-    King_white_check(position);
-    King_black_check(position);
-    if (plies > 1 && Changes_rights_or_material(list.move[i])) Round_trips(position, !white, plies - 1);
-    if (white)
-      Unmake_move_white(position, i, &undo, &list);
-    else
-      Unmake_move_black(position, i, &undo, &list);
+    King_attacked<WHITE>(*position);
+    King_attacked<BLACK>(*position);
+    if (plies > 1 && Changes_rights_or_material(list.move[i])) Round_trips<Other(Us)>(position, plies - 1);
+    Unmake<Us>(list.move[i], *position, undo);
     fault = Record_difference(saved, *position);
     if (!fault.empty()) Fuzz_fail(Describe("unmake", list, i) + " left a different " + fault, saved);
   }
@@ -106,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Start_hash_key(&position);
   // Two plies from the side to move (a move and every reply), one from the
   // other side: the second ply of both would triple the time per input.
-  Round_trips(&position, position.colour_move, 2);
-  Round_trips(&position, !position.colour_move, 1);
+  const Colour side = Side_to_move(position);
+  With_colour(side, [](auto us) { Round_trips<us>(&position, 2); });
+  With_colour(Other(side), [](auto them) { Round_trips<them>(&position, 1); });
   return 0;
 }

@@ -11,11 +11,10 @@
 #include <cstring>
 #include <string>
 
-#include "board/makemove.h"
-#include "board/movegen.h"
+#include "board/by_colour.h"
 #include "eval/evaluation.h"
 #include "fuzz_support.h"
-#include "search/by_colour.h"
+#include "search/nodes.h"
 #include "uci/uci.h"
 
 namespace {
@@ -33,31 +32,19 @@ const char* const POSITIONS[] = {
 T_Bitboard position;
 int64_t nodes_counter;
 
+template <Colour Us>
 void Check_material_of_moves() {
-  const bool white = position.colour_move;
   T_List_moves list;
-  if (white) {
-    Generator_captures_white(&list, &position);
-    Generator_move_white(&position, &list);
-  } else {
-    Generator_captures_black(&list, &position);
-    Generator_move_black(&position, &list);
-  }
+  Generate_all<Us>(list, position);
   for (int i = 0; i < list.end_list; ++i) {
     T_Undo undo;
-    if (white)
-      Make_move_white(i, &position, &undo, &list);
-    else
-      Make_move_black(i, &position, &undo, &list);
+    Make<Us>(list.move[i], position, undo);
     if (position.eval != Start_material(&position))
       Fuzz_fail("move " + std::to_string(i) + " left a material balance of " + std::to_string(position.eval) +
                     " instead of " + std::to_string(Start_material(&position)),
                 position);
     Static_score(&position);
-    if (white)
-      Unmake_move_white(&position, i, &undo, &list);
-    else
-      Unmake_move_black(&position, i, &undo, &list);
+    Unmake<Us>(list.move[i], position, undo);
   }
 }
 
@@ -82,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!Fuzz_uci_command(line, &position, &nodes_counter)) Fuzz_fail("position ended the engine", position);
     Evaluation(&position);
     position.eval = Start_material(&position);
-    Check_material_of_moves();
+    With_colour(Side_to_move(position), [](auto us) { Check_material_of_moves<us>(); });
   }
   return 0;
 }

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "board/bitboard.h"
+#include "board/by_colour.h"
 #include "board/move.h"
-#include "board/movegen.h"
 #include "uci/uci.h"
 
 inline T_Bitboard From_fen(const std::string& fen) {
@@ -32,21 +32,12 @@ inline std::vector<std::string> Names_of(const T_List_moves& list, int begin, in
 // Captures then quiet moves of the given side, as the search builds its lists.
 inline T_List_moves All_moves(const T_Bitboard& position, bool white) {
   T_List_moves list{};
-  if (white) {
-    Generator_captures_white(&list, &position);
-    Generator_move_white(&position, &list);
-  } else {
-    Generator_captures_black(&list, &position);
-    Generator_move_black(&position, &list);
-  }
+  With_colour(white ? WHITE : BLACK, [&](auto us) { Generate_all<us>(list, position); });
   return list;
 }
 
 inline T_List_moves Captures_only(const T_Bitboard& position, bool white) {
   T_List_moves list{};
-  if (white)
-    Generator_captures_white(&list, &position);
-  else
-    Generator_captures_black(&list, &position);
+  With_colour(white ? WHITE : BLACK, [&](auto us) { Generate_captures<us>(list, position); });
   return list;
 }

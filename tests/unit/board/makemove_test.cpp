@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "board/attack.h"
+#include "board/by_colour.h"
 #include "board/diagnostics.h"
 #include "board_helpers.h"
 #include "eval/parameters.h"
@@ -36,41 +36,29 @@ class MakeUnmake : public ::testing::Test {
     return p;
   }
 
-  static void Make(bool white, int i, T_Bitboard* p, T_Undo* u, const T_List_moves& l) {
-    if (white)
-      Make_move_white(i, p, u, &l);
-    else
-      Make_move_black(i, p, u, &l);
-  }
-  static void Unmake(bool white, int i, T_Bitboard* p, const T_Undo& u, const T_List_moves& l) {
-    if (white)
-      Unmake_move_white(p, i, &u, &l);
-    else
-      Unmake_move_black(p, i, &u, &l);
-  }
-
   // Walks every pseudo-legal move to the given depth. After each make the
   // incremental key must equal the key from scratch and eval the material;
   // after each unmake every field must be back (Test_bitboard prints it).
-  static void Walk(T_Bitboard* p, bool white, int depth, int* moves, bool* kinds_seen) {
-    const T_List_moves list = All_moves(*p, white);
+  template <Colour Us>
+  static void Walk(T_Bitboard* p, int depth, int* moves, bool* kinds_seen) {
+    T_List_moves list{};
+    Generate_all<Us>(list, *p);
     for (int i = 0; i < list.end_list; ++i) {
       kinds_seen[Move_kind(list.move[i])] = true;
       T_Bitboard before;
       Bitboard_copy(&before, p);
       T_Undo undo;
-      Make(white, i, p, &undo, list);
-      Hash_key_move(white ? 1 : 0, &list, i, p);
+      Make<Us>(list.move[i], *p, undo);
+      Hash_key_move(Us, &list, i, p);
       T_Bitboard fresh = *p;
       Start_hash_key(&fresh);
       ASSERT_EQ(p->hash_key, fresh.hash_key) << Move_name(list.move[i]);
       ASSERT_EQ(p->eval, Material(*p)) << Move_name(list.move[i]);
       ASSERT_EQ(p->all_piece, p->all_white_piece | p->all_black_piece);
       ++*moves;
-      const bool legal = (white ? King_white_check(p) : King_black_check(p)) == 0;
-      if (legal && depth > 1) Walk(p, !white, depth - 1, moves, kinds_seen);
-      Unmake(white, i, p, undo, list);
-      Hash_key_move(white ? 1 : 0, &list, i, p);
+      if (King_attacked<Us>(*p) == 0 && depth > 1) Walk<Other(Us)>(p, depth - 1, moves, kinds_seen);
+      Unmake<Us>(list.move[i], *p, undo);
+      Hash_key_move(Us, &list, i, p);
       Test_bitboard(&before, p);
     }
   }
@@ -92,7 +80,7 @@ TEST_F(MakeUnmake, PerftWalksRestoreEveryFieldKeyAndMaterial) {
     T_Bitboard p = Ready(fen);
     int moves = 0;
     testing::internal::CaptureStdout();
-    Walk(&p, p.colour_move, 3, &moves, kinds_seen);
+    With_colour(Side_to_move(p), [&](auto us) { Walk<us>(&p, 3, &moves, kinds_seen); });
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out, "") << fen;
     EXPECT_GT(moves, 1000) << fen;

@@ -258,13 +258,10 @@ TEST_F(Generator, CapturesAfterEvaluationMatchThePlainGenerator) {
     for (const bool white : {true, false}) {
       T_List_moves plain{}, reused{};
       testing::internal::CaptureStdout();
-      if (white) {
-        Generator_captures_white(&plain, &position);
-        Generator_captures_after_evaluation_white(&reused, &position);
-      } else {
-        Generator_captures_black(&plain, &position);
-        Generator_captures_after_evaluation_black(&reused, &position);
-      }
+      With_colour(white ? WHITE : BLACK, [&](auto us) {
+        Generate_captures<us>(plain, position);
+        Generate_captures_after_evaluation<us>(reused, position);
+      });
       testing::internal::GetCapturedStdout();
       ASSERT_EQ(reused.end_list, plain.end_list) << fen;
       for (int i = 0; i < plain.end_list; ++i) {

@@ -9,7 +9,7 @@
 #include "board/movegen.h"
 #include "eval/evaluation.h"
 #include "eval/parameters.h"
-#include "search/by_colour.h"
+#include "search/nodes.h"
 #include "uci/uci.h"
 
 namespace {

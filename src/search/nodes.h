@@ -1,58 +1,12 @@
-// The search is written once per node kind as a template on the colour to
-// move; these helpers pick the White or Black entry point of the board and
-// search procedures at compile time.
+// What the search's nodes share. Each node kind is written once as a
+// template on the colour to move; the board operations come from
+// board/by_colour.h, and these helpers give the score comparisons by colour
+// and each node kind's White or Black entry point at compile time.
 #pragma once
-#include "board/attack.h"
+#include "board/by_colour.h"
 #include "board/colour.h"
-#include "board/makemove.h"
-#include "board/movegen.h"
 #include "eval/evaluation.h"
 #include "search/search.h"
-
-template <Colour C>
-inline void Generate_captures(T_List_moves* list, const T_Bitboard* position) {
-  if constexpr (C == WHITE)
-    Generator_captures_white(list, position);
-  else
-    Generator_captures_black(list, position);
-}
-template <Colour C>
-inline void Generate_captures_after_evaluation(T_List_moves* list, const T_Bitboard* position) {
-  if constexpr (C == WHITE)
-    Generator_captures_after_evaluation_white(list, position);
-  else
-    Generator_captures_after_evaluation_black(list, position);
-}
-template <Colour C>
-inline void Generate_all(T_List_moves* list, const T_Bitboard* position) {
-  Generate_captures<C>(list, position);
-  if constexpr (C == WHITE)
-    Generator_move_white(position, list);
-  else
-    Generator_move_black(position, list);
-}
-template <Colour C>
-inline void Make(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
-  if constexpr (C == WHITE)
-    Make_move_white(index, position, undo, list);
-  else
-    Make_move_black(index, position, undo, list);
-}
-template <Colour C>
-inline void Unmake(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list) {
-  if constexpr (C == WHITE)
-    Unmake_move_white(position, index, undo, list);
-  else
-    Unmake_move_black(position, index, undo, list);
-}
-// Is the king of colour C attacked?
-template <Colour C>
-inline int King_attacked(const T_Bitboard* position) {
-  if constexpr (C == WHITE)
-    return King_white_check(position);
-  else
-    return King_black_check(position);
-}
 
 // Score comparisons: White maximises, Black minimises; "better" is strict.
 template <Colour C>

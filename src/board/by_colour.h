@@ -1,0 +1,51 @@
+// The one way to reach the board operations that exist for each colour:
+// templates on the side, used by the search, perft, the move replay and the
+// tests. The White and Black procedures of movegen.h, attack.h and
+// makemove.h are one-line entry points onto these.
+#pragma once
+#include <type_traits>
+
+#include "board/bitboard.h"
+#include "board/colour.h"
+#include "board/makemove.h"  // Make<C> and Unmake<C>, inline: quiet moves are made at the caller
+#include "board/move.h"
+
+// Side C's captures, en-passant captures and promotions, written to the
+// list from its start (end_captures = end_list = their count).
+template <Colour C>
+void Generate_captures(T_List_moves& list, const T_Bitboard& pos);
+
+// The same list, for the position that was evaluated last: the sliders'
+// reach is taken from what the evaluation found.
+template <Colour C>
+void Generate_captures_after_evaluation(T_List_moves& list, const T_Bitboard& pos);
+
+// Side C's quiet moves and castling, appended behind the captures that
+// Generate_captures<C> listed for the same position.
+template <Colour C>
+void Generate_quiet(T_List_moves& list, const T_Bitboard& pos);
+
+// Every pseudo-legal move of side C: captures and promotions, then quiet moves.
+template <Colour C>
+inline void Generate_all(T_List_moves& list, const T_Bitboard& pos) {
+  Generate_captures<C>(list, pos);
+  Generate_quiet<C>(list, pos);
+}
+
+// Is C's king attacked? The type code of the first attacker found, or 0.
+template <Colour C>
+int King_attacked(const T_Bitboard& pos);
+
+// Is square s on C's back rank attacked by the other side (the castling
+// test)? The attacker's type code, or 0.
+template <Colour C>
+int Castling_square_attacked(const T_Bitboard& pos, int s);
+
+// For a caller that knows the side only at run time: calls action with the
+// side as a compile-time constant, e.g.
+//   With_colour(Side_to_move(pos), [&](auto us) { Generate_all<us>(list, pos); });
+template <class Action>
+decltype(auto) With_colour(Colour side, Action&& action) {
+  if (side == WHITE) return action(std::integral_constant<Colour, WHITE>{});
+  return action(std::integral_constant<Colour, BLACK>{});
+}
