@@ -9,16 +9,17 @@
 #include "board/colour.h"
 #include "board/makemove.h"  // Make<C> and Unmake<C>, inline: quiet moves are made at the caller
 #include "board/move.h"
+#include "board/sliders.h"
 
 // Side C's captures, en-passant captures and promotions, written to the
 // list from its start (end_captures = end_list = their count).
 template <Colour C>
 void Generate_captures(T_List_moves& list, const T_Bitboard& pos);
 
-// The same list, for the position that was evaluated last: the sliders'
-// reach is taken from what the evaluation found.
+// The same list, with the sliders' reach taken from what the evaluation of
+// this position found (a record of another position is not used).
 template <Colour C>
-void Generate_captures_after_evaluation(T_List_moves& list, const T_Bitboard& pos);
+void Generate_captures(T_List_moves& list, const T_Bitboard& pos, const T_Slider_reach& evaluated);
 
 // Side C's quiet moves and castling, appended behind the captures that
 // Generate_captures<C> listed for the same position.

@@ -271,3 +271,17 @@ inline uint64_t File_reach(unsigned s, uint64_t occupied) {
 inline uint64_t Rank_reach(unsigned s, uint64_t occupied) {
   return sliders_detail::Line_lookup(sliders_detail::rank_squares[s], occupied);
 }
+
+// What the evaluation found its sliders reach, handed to the capture
+// generator of the same position so that it need not look the lines up
+// again: for each queen every line, for each rook its file, for each bishop
+// its diagonals (each line up to and including its first piece), indexed by
+// the piece's square. Entries for other squares are not set. The reach of a
+// line depends only on the occupied squares, and every move changes them,
+// so the record belongs to the position whose occupied squares it names
+// and serves no other; occupied = 0 (no position with a slider) until the
+// evaluation fills it.
+struct T_Slider_reach {
+  uint64_t occupied = 0;
+  uint64_t square[64];
+};

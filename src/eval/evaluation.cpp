@@ -220,7 +220,7 @@ struct Piece_counts {
 // Mobility of queens, rooks (along their file only), bishops and knights,
 // the knight table, and the number of pieces bearing on the enemy king.
 template <Colour Us, bool Hardware>
-Piece_counts Piece_term(const T_Bitboard& position, const King_surroundings& their_king) {
+Piece_counts Piece_term(const T_Bitboard& position, const King_surroundings& their_king, T_Slider_reach& reach) {
   const T_Eval_parameters& p = eval_parameters;
   const uint64_t* pieces = Pieces<Us>(position);
   const uint64_t occupied = position.all_piece;
@@ -230,21 +230,21 @@ Piece_counts Piece_term(const T_Bitboard& position, const King_surroundings& the
   for (uint64_t set = pieces[PIECE_QUEEN]; set; set &= set - 1) {
     const unsigned s = static_cast<unsigned>(first_one(set));
     const uint64_t attack = Diagonal_reach(s, occupied) | File_reach(s, occupied) | Rank_reach(s, occupied);
-    evaluated_reach[s] = attack;
+    reach.square[s] = attack;
     counts.queen_squares += Count<Hardware>(attack);
     counts.attackers += (attack & king_zone) != 0;
   }
   for (uint64_t set = pieces[PIECE_ROOK]; set; set &= set - 1) {
     const unsigned s = static_cast<unsigned>(first_one(set));
     const uint64_t attack = File_reach(s, occupied);
-    evaluated_reach[s] = attack;
+    reach.square[s] = attack;
     counts.squares += Count<Hardware>(attack);
     counts.attackers += (attack & king_zone) != 0;
   }
   for (uint64_t set = pieces[PIECE_BISHOP]; set; set &= set - 1) {
     const unsigned s = static_cast<unsigned>(first_one(set));
     const uint64_t attack = Diagonal_reach(s, occupied);
-    evaluated_reach[s] = attack;
+    reach.square[s] = attack;
     counts.squares += Count<Hardware>(attack);
     counts.attackers += (attack & king_zone) != 0;
   }
@@ -259,7 +259,7 @@ Piece_counts Piece_term(const T_Bitboard& position, const King_surroundings& the
 }
 
 template <bool Hardware>
-inline int Evaluate(const T_Bitboard& pos) {
+inline int Evaluate(const T_Bitboard& pos, T_Slider_reach& reach) {
   const T_Eval_parameters& p = eval_parameters;
   Score score = 0;
 
@@ -274,8 +274,9 @@ inline int Evaluate(const T_Bitboard& pos) {
   score +=
       Pawn_structure<Hardware>(pos.white_piece[PIECE_PAWN], pos.black_piece[PIECE_PAWN], white_endgame, black_endgame);
 
-  const Piece_counts white = Piece_term<WHITE, Hardware>(pos, king_surroundings[black_king]);
-  const Piece_counts black = Piece_term<BLACK, Hardware>(pos, king_surroundings[white_king]);
+  reach.occupied = pos.all_piece;
+  const Piece_counts white = Piece_term<WHITE, Hardware>(pos, king_surroundings[black_king], reach);
+  const Piece_counts black = Piece_term<BLACK, Hardware>(pos, king_surroundings[white_king], reach);
   score += static_cast<Score>(white.queen_squares - black.queen_squares) * (p.Z / 2) +
            static_cast<Score>(white.squares - black.squares) * p.Z + (white.knight_table - black.knight_table) +
            static_cast<Score>(p.ATAK_KING) * (white.attackers - black.attackers);
@@ -288,7 +289,9 @@ inline int Evaluate(const T_Bitboard& pos) {
 // Most of the evaluation's time goes into counting squares. The portable
 // build cannot assume the population-count instruction, so the evaluation
 // is compiled a second time with it and chosen once at start-up.
-__attribute__((target("popcnt"))) int Evaluate_with_popcnt(const T_Bitboard& pos) { return Evaluate<true>(pos); }
+__attribute__((target("popcnt"))) int Evaluate_with_popcnt(const T_Bitboard& pos, T_Slider_reach& reach) {
+  return Evaluate<true>(pos, reach);
+}
 
 bool Processor_has_popcnt() {
   __builtin_cpu_init();
@@ -300,18 +303,24 @@ const bool has_popcnt = Processor_has_popcnt();
 
 }  // namespace
 
-uint64_t evaluated_reach[64];
-
-int Evaluation(const T_Bitboard* position) {
+int Evaluation(const T_Bitboard* position, T_Slider_reach* reach) {
 #if defined(__POPCNT__)
-  return Evaluate<true>(*position);
+  return Evaluate<true>(*position, *reach);
 #elif defined(EVALUATION_DISPATCH)
-  return has_popcnt ? Evaluate_with_popcnt(*position) : Evaluate<false>(*position);
+  return has_popcnt ? Evaluate_with_popcnt(*position, *reach) : Evaluate<false>(*position, *reach);
 #else
-  return Evaluate<false>(*position);
+  return Evaluate<false>(*position, *reach);
 #endif
 }
 
-int Evaluation_portable(const T_Bitboard* position) { return Evaluate<false>(*position); }
+int Evaluation(const T_Bitboard* position) {
+  T_Slider_reach unused;
+  return Evaluation(position, &unused);
+}
+
+int Evaluation_portable(const T_Bitboard* position) {
+  T_Slider_reach unused;
+  return Evaluate<false>(*position, unused);
+}
 
 void Evaluation_parameters_changed() { std::memset(pawn_cache, 0, sizeof pawn_cache); }

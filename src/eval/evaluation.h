@@ -1,15 +1,13 @@
 // Positional score of a position, White-positive, material excluded.
 #pragma once
 #include "board/bitboard.h"
+#include "board/sliders.h"
 
 int Evaluation(const T_Bitboard* position);
 
-// What the last evaluation found each slider reaches, by square: for a
-// queen every line, for a rook its file, for a bishop its diagonals (each
-// line up to and including its first piece). Entries for other squares are
-// left over from earlier positions. The capture search generates its
-// captures right after evaluating and takes the reach from here.
-extern uint64_t evaluated_reach[64];
+// The same score; reach receives what the sliders of the position reach
+// (see T_Slider_reach), for the capture generator of this position.
+int Evaluation(const T_Bitboard* position, T_Slider_reach* reach);
 
 // The same score, always computed without the population-count instruction
 // (which Evaluation uses when the processor has it); the two must agree.

@@ -37,12 +37,17 @@ constexpr int Mated_score(int ply) {
 // weights are not range-checked, so the sum is held within +-900000: the
 // margins and bounds added to it cannot overflow, and it is never taken for
 // a mate score.
+// reach receives what the position's sliders reach, for its capture generator.
 constexpr int STATIC_SCORE_LIMIT = 900000;
-inline int Static_score(const T_Bitboard* position) {
-  const int64_t sum = int64_t{Evaluation(position)} + position->eval;
+inline int Static_score(const T_Bitboard* position, T_Slider_reach* reach) {
+  const int64_t sum = int64_t{Evaluation(position, reach)} + position->eval;
   if (sum > STATIC_SCORE_LIMIT) return STATIC_SCORE_LIMIT;
   if (sum < -STATIC_SCORE_LIMIT) return -STATIC_SCORE_LIMIT;
   return static_cast<int>(sum);
+}
+inline int Static_score(const T_Bitboard* position) {
+  T_Slider_reach unused;
+  return Static_score(position, &unused);
 }
 
 template <Colour C>

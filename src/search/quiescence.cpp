@@ -21,7 +21,10 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
   }
   if (search_control.stop_search) return 0;
 
-  const int stand = Static_score(position);
+  // The evaluation's slider reach, handed over to this node's capture
+  // generator below (it looks every line up again otherwise).
+  T_Slider_reach reach;
+  const int stand = Static_score(position, &reach);
   if (ply >= QUIESCENCE_PLY_LIMIT) return stand;
 
   bool raised = false;
@@ -35,7 +38,7 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
   // The captures are sorted one pass per move searched, so a cut-off leaves
   // the rest unsorted.
   T_List_moves list;
-  Generate_captures_after_evaluation<Us>(list, *position);
+  Generate_captures<Us>(list, *position, reach);
   T_Sort_walk walk;
   Sort_walk_start(&walk, &list, 0, list.end_captures);
 

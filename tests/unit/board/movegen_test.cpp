@@ -254,13 +254,14 @@ TEST_F(Generator, CapturesAfterEvaluationMatchThePlainGenerator) {
       if (rank) fen += '/';
     }
     const T_Bitboard position = From_fen((fen + " w - - 0 1").c_str());
-    Evaluation(&position);
+    T_Slider_reach reach;
+    Evaluation(&position, &reach);
     for (const bool white : {true, false}) {
       T_List_moves plain{}, reused{};
       testing::internal::CaptureStdout();
       With_colour(white ? WHITE : BLACK, [&](auto us) {
         Generate_captures<us>(plain, position);
-        Generate_captures_after_evaluation<us>(reused, position);
+        Generate_captures<us>(reused, position, reach);
       });
       testing::internal::GetCapturedStdout();
       ASSERT_EQ(reused.end_list, plain.end_list) << fen;
