@@ -14,23 +14,6 @@
 #include "platform/io.h"
 #include "uci/uci.h"
 
-namespace {
-
-void Move_text(int32_t move, char* text) {
-  const int from = Move_from(move), to = Move_to(move), kind = Move_kind(move);
-  text[0] = static_cast<char>('a' + from % 8);
-  text[1] = static_cast<char>('1' + from / 8);
-  text[2] = static_cast<char>('a' + to % 8);
-  text[3] = static_cast<char>('1' + to / 8);
-  text[4] = '\0';
-  if (Kind_is_promotion(kind)) {
-    text[4] = "??nbrq"[Kind_promotion_piece(kind)];
-    text[5] = '\0';
-  }
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: perft \"<FEN>\" <depth>\n");
@@ -50,9 +33,7 @@ int main(int argc, char** argv) {
   const int n = Perft_divide(&position, depth, moves, leaves);
   uint64_t total = depth <= 0 ? 1 : 0;
   for (int i = 0; i < n; ++i) {
-    char name[8];
-    Move_text(moves[i], name);
-    Out(name);
+    Out(Move_text(moves[i]).text);
     Out(": ");
     Out_int(static_cast<int64_t>(leaves[i]));
     Out("\n");

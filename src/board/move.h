@@ -34,6 +34,24 @@ constexpr bool Kind_is_promotion(int kind) { return (kind >= 12 && kind <= 15) |
 // Piece code a promotion creates (2 knight .. 5 queen).
 constexpr int Kind_promotion_piece(int kind) { return kind > 15 ? kind - 20 : kind - 10; }
 
+// A square and a move as the engine writes them: "e4"; "e2e4", with the
+// promoted piece's letter after a promotion ("e7e8q") when with_promotion.
+struct T_Square_text {
+  char text[3];
+};
+struct T_Move_text {
+  char text[6];
+};
+constexpr T_Square_text Square_text(int square) {
+  return {{static_cast<char>('a' + square % 8), static_cast<char>('1' + square / 8), '\0'}};
+}
+constexpr T_Move_text Move_text(int32_t move, bool with_promotion = true) {
+  const T_Square_text from = Square_text(Move_from(move)), to = Square_text(Move_to(move));
+  const int kind = Move_kind(move);
+  const char letter = with_promotion && Kind_is_promotion(kind) ? "??nbrq"[Kind_promotion_piece(kind)] : '\0';
+  return {{from.text[0], from.text[1], to.text[0], to.text[1], letter, '\0'}};
+}
+
 constexpr int LIST_CAPACITY = 256;
 
 struct T_List_moves {

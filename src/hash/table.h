@@ -4,6 +4,14 @@
 
 #include "board/move.h"
 
+// What kind of result an entry holds (hash_bound); a smaller code is the
+// more valuable kind.
+enum : int32_t {
+  BOUND_EXACT = 1,       // a move raised the window without a cut-off
+  BOUND_NOT_RAISED = 2,  // no move raised the window
+  BOUND_CUT_OFF = 3,     // a move caused a cut-off
+};
+
 // 32 bytes each (the last four are padding) in a table aligned to a cache
 // line, so that no entry straddles two lines.
 struct alignas(32) T_hash_entry {
@@ -11,7 +19,7 @@ struct alignas(32) T_hash_entry {
   uint32_t key_hi;
   int32_t hash_move;
   int32_t hash_score;
-  int32_t hash_bound;  // 1 exact, 2 no move raised the window, 3 cut-off
+  int32_t hash_bound;  // BOUND_EXACT, BOUND_NOT_RAISED or BOUND_CUT_OFF
   int32_t hash_ply;
   int32_t hash_depth;
 };

@@ -127,7 +127,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
             killer_1[ply] = move;
             History_add(move);
           }
-          Hash_save_move(control->depth_max, v, ply, 3, move, position->hash_key);
+          Hash_save_move(control->depth_max, v, ply, BOUND_CUT_OFF, move, position->hash_key);
           return v;
         }
         (Us == WHITE ? alpha : beta) = v;
@@ -139,7 +139,8 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
 
   if (legal_move) {
     if (raised) Pv_give_returned(&line);
-    Hash_save_move(control->depth_max, best, ply, raised ? 1 : 2, best_move, position->hash_key);
+    Hash_save_move(control->depth_max, best, ply, raised ? BOUND_EXACT : BOUND_NOT_RAISED, best_move,
+                   position->hash_key);
     return best;
   }
   const int s = King_attacked<Us>(*position) ? Mated_score<Us>(ply) : 0;

@@ -6,6 +6,10 @@
 
 constexpr int INFINITE_SCORE = 9999999;
 constexpr int MATE = 1000000;
+// A score beyond +-MATE_THRESHOLD is a mate: a side mated at ply p scores
+// MATE - 1000 p against it, beyond the threshold at every ply the search
+// reaches (fewer than 100).
+constexpr int MATE_THRESHOLD = 900000;
 
 constexpr int CURRENT_LINE_SIZE = 103;
 constexpr int KEY_PATH_SIZE = 120;

@@ -34,11 +34,11 @@ constexpr int Mated_score(int ply) {
 }
 
 // The static score of a leaf: the evaluation plus the material balance. The
-// weights are not range-checked, so the sum is held within +-900000: the
-// margins and bounds added to it cannot overflow, and it is never taken for
-// a mate score.
-// reach receives what the position's sliders reach, for its capture generator.
-constexpr int STATIC_SCORE_LIMIT = 900000;
+// weights are not range-checked, so the sum is held within the mate
+// threshold: the margins and bounds added to it cannot overflow, and it is
+// never taken for a mate score. reach receives what the position's sliders
+// reach, for its capture generator.
+constexpr int STATIC_SCORE_LIMIT = MATE_THRESHOLD;
 inline int Static_score(const T_Bitboard* position, T_Slider_reach* reach) {
   const int64_t sum = int64_t{Evaluation(position, reach)} + position->eval;
   if (sum > STATIC_SCORE_LIMIT) return STATIC_SCORE_LIMIT;

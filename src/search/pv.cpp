@@ -32,24 +32,9 @@ void Pv_from_line(int ply, int score) {
   PV_returned.length = ply;
 }
 
-void Out_square(int square) {
-  char text[3] = {static_cast<char>('a' + square % 8), static_cast<char>('1' + square / 8), 0};
-  Out(text);
-}
-
-void Out_move(int32_t move, bool with_promotion) {
-  Out_square(Move_from(move));
-  Out_square(Move_to(move));
-  if (with_promotion && Kind_is_promotion(Move_kind(move))) {
-    static const char letters[6] = {0, 0, 'n', 'b', 'r', 'q'};
-    char text[2] = {letters[Kind_promotion_piece(Move_kind(move))], 0};
-    Out(text);
-  }
-}
-
 void Info_currmove(const T_List_moves* list, int index, int number, int depth) {
   Out("info currmove ");
-  Out_move(list->move[index], false);
+  Out(Move_text(list->move[index], false).text);
   Out(" currmovenumber ");
   Out_int(number);
   Out(" depth ");
@@ -88,18 +73,14 @@ void Info_root_line(int score, const T_PV* line, int depth, int colour_flag, int
   Out_int(nodes);
   if (std::abs(line->score_move) == std::abs(score)) {
     Out(" pv ");
-    // Each move is followed by a letter for its kind (promotions show the new
-    // piece, most moves a blank; en passant none) and then a blank.
-    static const char kind_letters[7] = {'x', 'p', 'n', 'b', 'r', 'q', 'k'};
+    // Each move is followed by a blank, and before it by the promoted
+    // piece's letter after a promotion, by nothing after an en-passant
+    // capture and by one more blank after any other move.
     for (int k = 0; k < line->length && k < PV_CAPACITY; ++k) {
-      int32_t move = line->moves[k];
-      Out_move(move, false);
-      int kind = Move_kind(move);
-      if (kind != KIND_TAKING_PASSAGE) {
-        int code = kind > 15 ? kind - 20 : kind - 10;
-        char text[2] = {code >= 0 && code <= 6 ? kind_letters[code] : ' ', 0};
-        Out(text);
-      }
+      const int32_t move = line->moves[k];
+      const int kind = Move_kind(move);
+      Out(Move_text(move).text);
+      if (!Kind_is_promotion(kind) && kind != KIND_TAKING_PASSAGE) Out(" ");
       Out(" ");
     }
   } else {

@@ -19,6 +19,3 @@ void Pv_give_returned(const T_PV* source);
 void Pv_from_line(int ply, int score);
 void Info_currmove(const T_List_moves* list, int index, int number, int depth);
 void Info_root_line(int score, const T_PV* line, int depth, int colour_flag, int64_t nodes, double seconds);
-// Writes a move as from and to squares, plus the promotion letter for promotions.
-void Out_move(int32_t move, bool with_promotion);
-void Out_square(int square);

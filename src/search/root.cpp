@@ -107,13 +107,13 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
         best = v;
         control->best_from = Move_from(move);
         control->best_to = Move_to(move);
-        Hash_save(control->depth_max, v, 0, 2, i, position->hash_key, &list);
+        Hash_save(control->depth_max, v, 0, BOUND_NOT_RAISED, i, position->hash_key, &list);
         if (Better<Us>(v, bound)) {
           bound = v;
           line_changed = true;
           PV_best_point = PV_returned;
           if (v != PV_best_point.score_move) Out(Us == WHITE ? "ERROR white value \n" : "ERROR black value \n");
-          Hash_save(control->depth_max, v, 0, 1, i, position->hash_key, &list);
+          Hash_save(control->depth_max, v, 0, BOUND_EXACT, i, position->hash_key, &list);
         }
       }
       Info_root_line(best, &PV_best_point, depth, Us == WHITE ? 1 : 0, control->nodes, seconds);

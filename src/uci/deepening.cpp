@@ -47,7 +47,7 @@ void Print_info_line(int depth, int score, bool white_to_move, int64_t nodes, do
   Out_int(nodes);
   Out(" pv ");
   for (int k = 0; k < n && k < PV_CAPACITY; ++k) {
-    Out_move(PV_returned.moves[k], true);
+    Out(Move_text(PV_returned.moves[k]).text);
     Out(" ");
   }
   Out("\n");
@@ -145,15 +145,10 @@ void Deepening(T_Bitboard* position, T_Last_moves* last_moves, int64_t* nodes_co
     if (time_move != -1.0 && time_move < control->time_elapsed) break;
   }
 
-  Out("bestmove ");
-  Out_square(control->best_from);
-  Out_square(control->best_to);
+  // The best move's squares, with the promotion letter of the line's first move.
   const int32_t first = PV_returned.moves[0];
-  if (Kind_is_promotion(Move_kind(first))) {
-    static const char letters[6] = {0, 0, 'n', 'b', 'r', 'q'};
-    const char text[2] = {letters[Kind_promotion_piece(Move_kind(first))], 0};
-    Out(text);
-  }
+  Out("bestmove ");
+  Out(Move_text(Move_word(0, control->best_from, control->best_to, Move_kind(first), 0)).text);
   Out("\n");
 
   if (Move_from(first) != control->best_from) Out("ERROR from(Deepening)\n");

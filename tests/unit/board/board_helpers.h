@@ -1,4 +1,4 @@
-// Small helpers shared by the board tests: set-up from FEN and readable moves.
+// Small helpers shared by the board tests: set-up from FEN and lists of moves.
 #pragma once
 #include <string>
 #include <vector>
@@ -14,18 +14,9 @@ inline T_Bitboard From_fen(const std::string& fen) {
   return position;
 }
 
-inline std::string Square_name(int s) { return {static_cast<char>('a' + s % 8), static_cast<char>('1' + s / 8)}; }
-
-// "e2e4", with the promotion letter for promotions.
-inline std::string Move_name(int32_t move) {
-  std::string text = Square_name(Move_from(move)) + Square_name(Move_to(move));
-  if (Kind_is_promotion(Move_kind(move))) text += "??nbrq"[Kind_promotion_piece(Move_kind(move))];
-  return text;
-}
-
 inline std::vector<std::string> Names_of(const T_List_moves& list, int begin, int end) {
   std::vector<std::string> names;
-  for (int i = begin; i < end; ++i) names.push_back(Move_name(list.move[i]));
+  for (int i = begin; i < end; ++i) names.push_back(Move_text(list.move[i]).text);
   return names;
 }
 

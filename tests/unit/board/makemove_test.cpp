@@ -52,8 +52,8 @@ class MakeUnmake : public ::testing::Test {
       Hash_key_move(Us, &list, i, p);
       T_Bitboard fresh = *p;
       Start_hash_key(&fresh);
-      ASSERT_EQ(p->hash_key, fresh.hash_key) << Move_name(list.move[i]);
-      ASSERT_EQ(p->eval, Material(*p)) << Move_name(list.move[i]);
+      ASSERT_EQ(p->hash_key, fresh.hash_key) << Move_text(list.move[i]).text;
+      ASSERT_EQ(p->eval, Material(*p)) << Move_text(list.move[i]).text;
       ASSERT_EQ(p->all_piece, p->all_white_piece | p->all_black_piece);
       ++*moves;
       if (King_attacked<Us>(*p) == 0 && depth > 1) Walk<Other(Us)>(p, depth - 1, moves, kinds_seen);

@@ -186,7 +186,7 @@ TEST_F(Generator, CastlingOrderKeysAndConditions) {
     std::string names;
     for (int i = 0; i < list.end_list; ++i)
       if (Move_kind(list.move[i]) == KIND_O_O_O || Move_kind(list.move[i]) == KIND_O_O)
-        names += Move_name(list.move[i]) + " ";
+        names += std::string(Move_text(list.move[i]).text) + " ";
     return names;
   };
   EXPECT_EQ(castles("r3k2r/8/8/8/8/8/8/4K3 b kq - 0 1"), "e8c8 e8g8 ");

@@ -46,7 +46,7 @@ TEST(Perft, DivideSplitsTheTotalByLegalRootMove) {
   uint64_t total = 0;
   for (int i = 0; i < n; ++i) total += leaves[i];
   EXPECT_EQ(total, 2039u);
-  EXPECT_EQ(Move_name(moves[0]), "g2h3");  // captures first, the lowest pawn first
+  EXPECT_STREQ(Move_text(moves[0]).text, "g2h3");  // captures first, the lowest pawn first
   EXPECT_EQ(Perft_count(&p, 0), 1u);
 
   // Checkmate and stalemate leave no legal move.
