@@ -37,6 +37,16 @@ inline void Generate_all(T_List_moves& list, const T_Bitboard& pos) {
 template <Colour C>
 int King_attacked(const T_Bitboard& pos);
 
+// Makes a move of side C; if it leaves C's own king attacked, takes it
+// back at once and returns false.
+template <Colour C>
+inline bool Make_legal(int32_t move, T_Bitboard& pos, T_Undo& undo) {
+  Make<C>(move, pos, undo);
+  if (!King_attacked<C>(pos)) return true;
+  Unmake<C>(move, pos, undo);
+  return false;
+}
+
 // Is square s on C's back rank attacked by the other side (the castling
 // test)? The attacker's type code, or 0.
 template <Colour C>

@@ -141,49 +141,34 @@ void Make_other_kinds(int32_t move, T_Bitboard& pos, T_Undo& undo) {
     return;
   }
 
-  switch (kind) {
-    case KIND_O_O_O:
-    case KIND_O_O: {
-      const int rook_from = Castling_rook_from<Us>(kind);
-      Shift_piece<Us>(pos, own_names[f], f, t);
-      Shift_piece<Us>(pos, own_names[rook_from], rook_from, Castling_rook_to<Us>(kind));
-      Clear_own_rights<Us>(pos, PIECE_KING, f);
-      break;
+  // Castling, en passant and promotions; a word of any other kind changes
+  // nothing more.
+  if (kind == KIND_O_O_O || kind == KIND_O_O) {
+    const int rook_from = Castling_rook_from<Us>(kind);
+    Shift_piece<Us>(pos, own_names[f], f, t);
+    Shift_piece<Us>(pos, own_names[rook_from], rook_from, Castling_rook_to<Us>(kind));
+    Clear_own_rights<Us>(pos, PIECE_KING, f);
+  } else if (kind == KIND_TAKING_PASSAGE) {
+    const int victim = t + T::ep_victim_offset;
+    Shift_piece<Us>(pos, own_names[f], f, t);
+    Flip<Them>(pos, PIECE_PAWN, victim);
+    their_names[victim] = 0;
+    pos.eval = Material_add(pos.eval, T::sign * int64_t{eval_parameters.PAWN});
+  } else if (Kind_is_promotion(kind)) {
+    const int piece = Kind_promotion_piece(kind);
+    int64_t gain = int64_t{Named_value(piece)} - eval_parameters.PAWN;
+    if (kind >= KIND_CAPTURE_PROMO_N) {
+      const int victim = their_names[t];
+      Flip<Them>(pos, victim, t);
+      their_names[t] = 0;
+      gain += cost[victim];
+      Clear_their_rights<Us>(pos, Move_captured(move), t);
     }
-    case KIND_TAKING_PASSAGE: {
-      const int victim = t + T::ep_victim_offset;
-      Shift_piece<Us>(pos, own_names[f], f, t);
-      Flip<Them>(pos, PIECE_PAWN, victim);
-      their_names[victim] = 0;
-      pos.eval = Material_add(pos.eval, T::sign * int64_t{eval_parameters.PAWN});
-      break;
-    }
-    case KIND_PROMO_N:
-    case KIND_PROMO_B:
-    case KIND_PROMO_R:
-    case KIND_PROMO_Q:
-    case KIND_CAPTURE_PROMO_N:
-    case KIND_CAPTURE_PROMO_B:
-    case KIND_CAPTURE_PROMO_R:
-    case KIND_CAPTURE_PROMO_Q: {
-      const int piece = Kind_promotion_piece(kind);
-      int64_t gain = int64_t{Named_value(piece)} - eval_parameters.PAWN;
-      if (kind >= KIND_CAPTURE_PROMO_N) {
-        const int victim = their_names[t];
-        Flip<Them>(pos, victim, t);
-        their_names[t] = 0;
-        gain += cost[victim];
-        Clear_their_rights<Us>(pos, Move_captured(move), t);
-      }
-      Flip<Us>(pos, own_names[f], f);
-      Flip<Us>(pos, piece, t);
-      own_names[t] = piece;
-      own_names[f] = 0;
-      pos.eval = Material_add(pos.eval, T::sign * gain);
-      break;
-    }
-    default:
-      break;
+    Flip<Us>(pos, own_names[f], f);
+    Flip<Us>(pos, piece, t);
+    own_names[t] = piece;
+    own_names[f] = 0;
+    pos.eval = Material_add(pos.eval, T::sign * gain);
   }
   pos.all_piece = pos.all_white_piece | pos.all_black_piece;
 }
@@ -209,45 +194,28 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
     return;
   }
 
-  switch (kind) {
-    case KIND_O_O_O:
-    case KIND_O_O: {
-      const int rook_to = Castling_rook_to<Us>(kind);
-      Shift_piece<Us>(pos, own_names[t], t, f);
-      Shift_piece<Us>(pos, own_names[rook_to], rook_to, Castling_rook_from<Us>(kind));
-      break;
+  if (kind == KIND_O_O_O || kind == KIND_O_O) {
+    const int rook_to = Castling_rook_to<Us>(kind);
+    Shift_piece<Us>(pos, own_names[t], t, f);
+    Shift_piece<Us>(pos, own_names[rook_to], rook_to, Castling_rook_from<Us>(kind));
+  } else if (kind == KIND_TAKING_PASSAGE) {
+    const int victim = t + T::ep_victim_offset;
+    Shift_piece<Us>(pos, own_names[t], t, f);
+    their_names[victim] = captured;
+    Flip<Them>(pos, PIECE_PAWN, victim);
+    pos.eval = Material_add(pos.eval, -T::sign * int64_t{eval_parameters.PAWN});
+  } else if (Kind_is_promotion(kind)) {
+    int64_t gain = int64_t{cost[own_names[t]]} - eval_parameters.PAWN;
+    Flip<Us>(pos, own_names[t], t);
+    own_names[f] = PIECE_PAWN;
+    own_names[t] = 0;
+    Flip<Us>(pos, PIECE_PAWN, f);
+    if (kind >= KIND_CAPTURE_PROMO_N) {
+      their_names[t] = captured;
+      Flip<Them>(pos, captured, t);
+      gain += cost[captured];
     }
-    case KIND_TAKING_PASSAGE: {
-      const int victim = t + T::ep_victim_offset;
-      Shift_piece<Us>(pos, own_names[t], t, f);
-      their_names[victim] = captured;
-      Flip<Them>(pos, PIECE_PAWN, victim);
-      pos.eval = Material_add(pos.eval, -T::sign * int64_t{eval_parameters.PAWN});
-      break;
-    }
-    case KIND_PROMO_N:
-    case KIND_PROMO_B:
-    case KIND_PROMO_R:
-    case KIND_PROMO_Q:
-    case KIND_CAPTURE_PROMO_N:
-    case KIND_CAPTURE_PROMO_B:
-    case KIND_CAPTURE_PROMO_R:
-    case KIND_CAPTURE_PROMO_Q: {
-      int64_t gain = int64_t{cost[own_names[t]]} - eval_parameters.PAWN;
-      Flip<Us>(pos, own_names[t], t);
-      own_names[f] = PIECE_PAWN;
-      own_names[t] = 0;
-      Flip<Us>(pos, PIECE_PAWN, f);
-      if (kind >= KIND_CAPTURE_PROMO_N) {
-        their_names[t] = captured;
-        Flip<Them>(pos, captured, t);
-        gain += cost[captured];
-      }
-      pos.eval = Material_add(pos.eval, -T::sign * gain);
-      break;
-    }
-    default:
-      break;
+    pos.eval = Material_add(pos.eval, -T::sign * gain);
   }
   pos.all_piece = pos.all_white_piece | pos.all_black_piece;
 }

@@ -5,35 +5,35 @@
 
 namespace {
 
-template <Colour Us>
-uint64_t Count(T_Bitboard& pos, int depth) {
+// Calls visit(move) for each legal move of side Us, in generation order,
+// with the move made on pos.
+template <Colour Us, class Visit>
+void For_each_legal_move(T_Bitboard& pos, Visit&& visit) {
   T_List_moves list;
   Generate_all<Us>(list, pos);
-  uint64_t leaves = 0;
   for (int i = 0; i < list.end_list; ++i) {
     T_Undo undo;
-    Make<Us>(list.move[i], pos, undo);
-    if (!King_attacked<Us>(pos)) leaves += depth <= 1 ? 1 : Count<Other(Us)>(pos, depth - 1);
+    if (!Make_legal<Us>(list.move[i], pos, undo)) continue;
+    visit(list.move[i]);
     Unmake<Us>(list.move[i], pos, undo);
   }
+}
+
+template <Colour Us>
+uint64_t Count(T_Bitboard& pos, int depth) {
+  uint64_t leaves = 0;
+  For_each_legal_move<Us>(pos, [&](int32_t) { leaves += depth <= 1 ? 1 : Count<Other(Us)>(pos, depth - 1); });
   return leaves;
 }
 
 template <Colour Us>
 int Divide(T_Bitboard& pos, int depth, int32_t* root_moves, uint64_t* leaves) {
-  T_List_moves list;
-  Generate_all<Us>(list, pos);
   int n = 0;
-  for (int i = 0; i < list.end_list; ++i) {
-    T_Undo undo;
-    Make<Us>(list.move[i], pos, undo);
-    if (!King_attacked<Us>(pos)) {
-      root_moves[n] = list.move[i];
-      leaves[n] = depth <= 1 ? 1 : Count<Other(Us)>(pos, depth - 1);
-      ++n;
-    }
-    Unmake<Us>(list.move[i], pos, undo);
-  }
+  For_each_legal_move<Us>(pos, [&](int32_t move) {
+    root_moves[n] = move;
+    leaves[n] = depth <= 1 ? 1 : Count<Other(Us)>(pos, depth - 1);
+    ++n;
+  });
   return n;
 }
 

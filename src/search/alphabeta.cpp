@@ -69,11 +69,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
   for (int i = 0; i < list.end_list; ++i) {
     const int32_t move = Move_order_next(&order);
     if (i == 0) best_move = move;
-    Make<Us>(move, *position, undo);
-    if (King_attacked<Us>(*position)) {
-      Unmake<Us>(move, *position, undo);
-      continue;
-    }
+    if (!Make_legal<Us>(move, *position, undo)) continue;
     control->nodes += 1;
     current_line[ply] = move;
     const uint64_t key = position->hash_key;
@@ -81,12 +77,8 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     legal_move = true;
     key_path[ply] = position->hash_key;
 
-    int new_depth = depth;
-    bool gives_check = false;
-    if (King_attacked<Them>(*position)) {
-      gives_check = true;
-      new_depth = depth + 1;
-    }
+    const bool gives_check = King_attacked<Them>(*position) != 0;
+    int new_depth = gives_check ? depth + 1 : depth;
     const int kind = Move_kind(move);
     if (pv && kind == KIND_CAPTURE && last_kind == KIND_CAPTURE) new_depth = depth + 1;
     // A child above the horizon probes the table for its key.

@@ -50,11 +50,7 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
 
   for (int i = 0; i < list.end_list; ++i) {
     const int32_t move = list.move[i];
-    Make<Us>(move, *position, undo);
-    if (King_attacked<Us>(*position)) {
-      Unmake<Us>(move, *position, undo);
-      continue;
-    }
+    if (!Make_legal<Us>(move, *position, undo)) continue;
     control->nodes += 1;
     if (!legal_move) root_result.first_legal_move = move;
     legal_move = true;
@@ -66,12 +62,8 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
     key_path[0] = position->hash_key;
     const int32_t clock_move = Clock_ms();
 
-    int new_depth = depth;
-    bool gives_check = false;
-    if (King_attacked<Them>(*position)) {
-      gives_check = true;
-      new_depth = depth + 1;
-    }
+    const bool gives_check = King_attacked<Them>(*position) != 0;
+    const int new_depth = gives_check ? depth + 1 : depth;
     const int kind = Move_kind(move);
     const int full_alpha = Us == WHITE ? bound : -INFINITE_SCORE;
     const int full_beta = Us == WHITE ? INFINITE_SCORE : bound;
