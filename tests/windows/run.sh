@@ -99,6 +99,6 @@ cmake -S . -B build-wine -DCMAKE_BUILD_TYPE=Release -DENGINE_WINE_TESTS=ON "-DEN
 cmake --build build-wine -j2 --target tavox wine_tests
 # One test at a time: the stop-to-bestmove timing should not share the two cores.
 status=0
-ctest --test-dir build-wine --output-on-failure -R '^Builds/Wine\.' || status=$?
+ctest --test-dir build-wine --output-on-failure --no-tests=error -R '^Builds/Wine\.' || status=$?
 grep -h '^stop to bestmove' build-wine/Testing/Temporary/LastTest.log || true
 exit $status
