@@ -143,6 +143,13 @@ void Resize_without_table() {
   Hash_resize(4);
 }
 
+TEST(HashTableDeathTest, ResizeWithoutTable) {
+  EXPECT_EXIT(Resize_without_table(), testing::ExitedWithCode(1),
+              "^\xEE\xF1\xE2\xEE\xE1\xEE\xE6\xE4\xE0\xF2\xFC \xED\xE5\xF7\xE5\xE3\xEE \n$");
+}
+
+// The address-space limit cannot be combined with AddressSanitizer's shadow memory.
+#if !defined(__SANITIZE_ADDRESS__)
 void Resize_without_memory() {
   dup2(STDERR_FILENO, STDOUT_FILENO);
   const rlimit limit{256u << 20, 256u << 20};
@@ -151,13 +158,6 @@ void Resize_without_memory() {
   Hash_resize(1024);
 }
 
-TEST(HashTableDeathTest, ResizeWithoutTable) {
-  EXPECT_EXIT(Resize_without_table(), testing::ExitedWithCode(1),
-              "^\xEE\xF1\xE2\xEE\xE1\xEE\xE6\xE4\xE0\xF2\xFC \xED\xE5\xF7\xE5\xE3\xEE \n$");
-}
-
-// The address-space limit cannot be combined with AddressSanitizer's shadow memory.
-#if !defined(__SANITIZE_ADDRESS__)
 TEST(HashTableDeathTest, OutOfMemory) {
   EXPECT_EXIT(Resize_without_memory(), testing::ExitedWithCode(1), "^\xEF\xE0\xEC\xFF\xF2\xE8 \xED\xE5\xF2 \n$");
 }
