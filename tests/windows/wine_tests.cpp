@@ -409,7 +409,7 @@ TEST_P(Wine, EngineExitUsesTheHandlerOrEndsTheProcess) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, Wine, ::testing::ValuesIn(Windows_builds()),
-                         [](const ::testing::TestParamInfo<Windows_build>& info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<Windows_build>& build) { return build.param.name; });
 
 }  // namespace
 
