@@ -6,6 +6,8 @@
 
 constexpr int INFINITE_SCORE = 9999999;
 constexpr int MATE = 1000000;
+// A score beyond +-MATE_THRESHOLD is a mate: a side mated at ply p scores MATE - 1000 * p.
+constexpr int MATE_THRESHOLD = 900000;
 
 constexpr int CURRENT_LINE_SIZE = 103;
 constexpr int KEY_PATH_SIZE = 120;
@@ -24,6 +26,9 @@ struct T_Search_control {
   int32_t clock_start;
   int32_t clock_now;
   double time_elapsed;
+  // Set for a search without a depth or time limit: once the input has ended
+  // no "stop" can come, so the end of input stops it instead.
+  bool stop_at_input_end;
 };
 
 struct T_Last_moves {

@@ -22,3 +22,10 @@ void Info_root_line(int score, const T_PV* line, int depth, int colour_flag, int
 // Writes a move as from and to squares, plus the promotion letter for promotions.
 void Out_move(int32_t move, bool with_promotion);
 void Out_square(int square);
+// Writes " score mate N" when score (from the side to move's point of view)
+// is a mate, else " score cp S"; returns whether it was a mate.
+bool Out_score(int score);
+// The number of moves of the side to move up to and including the mating
+// move of a mate score, negative when the side to move is the one mated
+// (mate in one: 1, mated in two: -2, mated already: 0).
+int Mate_in_moves(int score);
