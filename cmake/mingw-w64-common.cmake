@@ -1,7 +1,8 @@
 # Shared part of the MinGW-w64 toolchain files; MINGW_TRIPLET names the compiler.
 
 # Debian ships each compiler in a win32-threads and a posix-threads flavour. The
-# engine has one thread, so the win32 flavour is preferred: it needs no
+# engine uses no C++ threads (the one thread that may read its input ahead is
+# made with CreateThread), so the win32 flavour is preferred: it needs no
 # threading library at all.
 find_program(MINGW_CXX NAMES ${MINGW_TRIPLET}-g++-win32 ${MINGW_TRIPLET}-g++ REQUIRED)
 set(CMAKE_CXX_COMPILER ${MINGW_CXX})
