@@ -14,8 +14,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained .exe: the C++ runtime and libgcc are linked in, so it needs
-# no DLL beyond those every Windows has (KERNEL32.dll, msvcrt.dll).
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# no DLL beyond those every Windows has (KERNEL32.dll, msvcrt.dll). Without a
+# link time stamp in its header, the same source gives the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 # Release executables are shipped without their symbol tables.
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
