@@ -7,7 +7,8 @@
 # session in the folder that holds the shipped Parameters_Eval.txt, and must
 # print what the x86-64 engine prints without any parameter file (nps masked):
 # the shipped file holds exactly the built-in weights. Installs what it needs
-# with apt-get; run as root (dpkg -i), after the Windows stage in CI.
+# with apt-get; run as root (the package is installed with dpkg -i and removed
+# again at the end), after the Windows stage in CI (whose Wine prefix it uses).
 #
 #   bash tests/packaging/run.sh
 set -euo pipefail
