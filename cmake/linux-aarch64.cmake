@@ -7,3 +7,12 @@ set(ARM_TRIPLET aarch64-linux-gnu)
 set(QEMU_NAME qemu-aarch64)
 
 include(${CMAKE_CURRENT_LIST_DIR}/linux-arm-common.cmake)
+
+# A static position-independent executable: still no library needed on the
+# board, and Android (which refuses executables that are not
+# position-independent) runs it too, started through the entry point of
+# src/platform/android_start_aarch64.cpp. Debian's armhf C library has no
+# static-PIE start file, so the 32-bit build stays position-dependent.
+set(CMAKE_CXX_FLAGS_INIT "-fPIE")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-pie")
+set(ENGINE_ANDROID_ENTRY ON)

@@ -40,4 +40,6 @@ if [ -f tests/windows/run.sh ]; then
 fi
 echo "== ARM builds under qemu-user"
 bash tests/arm/run.sh
+echo "== release files: made, installed and run (tests/packaging/run.sh)"
+bash tests/packaging/run.sh
 echo "== all tests passed"

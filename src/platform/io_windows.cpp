@@ -1,6 +1,10 @@
 // The platform layer for Windows: standard input read with ReadFile into the
 // engine's own buffer, the input test of the console and pipe API, a wall
 // clock from the performance counter, binary unbuffered output and exit.
+//
+// A pipe that PeekNamedPipe cannot test (under Wine, a pipe from a Linux
+// process) is read ahead by a second thread of this file alone; the rest of
+// the engine still sees one thread that reads and polls its input.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -70,18 +74,147 @@ HANDLE Input_handle() {
   return standard_input.handle;
 }
 
-// Makes sure at least one byte is held. Returns 1, END_OF_INPUT or READ_ERROR.
-int Fill(T_Input_reader* reader) {
-  if (reader->next < reader->end) return 1;
+// One ReadFile of up to size bytes. Returns the count read (at least 1),
+// END_OF_INPUT or READ_ERROR.
+int Read_block(HANDLE handle, char* block, DWORD size) {
   DWORD count = 0;
-  if (!ReadFile(Input_handle(), reader->buffer, sizeof reader->buffer, &count, nullptr)) {
+  if (!ReadFile(handle, block, size, &count, nullptr)) {
     // The writer closing its end of a pipe is the ordinary end of input.
     return GetLastError() == ERROR_BROKEN_PIPE ? END_OF_INPUT : READ_ERROR;
   }
   // Zero bytes: end of file, or Ctrl+Z at the start of a console line.
   if (count == 0) return END_OF_INPUT;
+  return static_cast<int>(count);
+}
+
+// --- Read-ahead of a pipe that cannot be peeked ------------------------------
+
+// Under Wine, a pipe from a Linux process fails PeekNamedPipe with
+// ERROR_NOT_SUPPORTED, and no other call (GetNamedPipeInfo, a wait on the
+// handle, NtQueryInformationFile) tells without blocking whether it holds
+// data. For such a handle a thread reads ahead into this ring; the line
+// reader then takes its bytes from the ring, and the input test counts them.
+// The ring is bounded: when it is full the thread waits, and the writer's
+// pipe fills as it would if nobody read ahead.
+constexpr int32_t READ_AHEAD_CAPACITY = 1 << 16;
+constexpr int READ_AHEAD_OPEN = 1;  // input may still follow
+
+struct T_Read_ahead {
+  bool started;  // only touched by the engine's thread
+  HANDLE handle;
+  CRITICAL_SECTION lock;  // guards first, count, state and the ring
+  HANDLE bytes_added;     // auto-reset, set by the thread after adding bytes or the end
+  HANDLE bytes_taken;     // auto-reset, set by the engine after taking bytes
+  int32_t first;          // oldest byte of the ring
+  int32_t count;          // bytes held
+  int state;              // READ_AHEAD_OPEN, then END_OF_INPUT or READ_ERROR once reached
+  char ring[READ_AHEAD_CAPACITY];
+};
+
+T_Read_ahead read_ahead;
+
+DWORD WINAPI Read_ahead_thread(void* argument) {
+  T_Read_ahead* ahead = static_cast<T_Read_ahead*>(argument);
+  char block[READER_BUFFER];
+  for (;;) {
+    int got = Read_block(ahead->handle, block, sizeof block);
+    int done = 0;
+    while (done < got) {
+      EnterCriticalSection(&ahead->lock);
+      int32_t part = READ_AHEAD_CAPACITY - ahead->count;
+      if (part > got - done) part = got - done;
+      for (int32_t i = 0; i < part; ++i)
+        ahead->ring[(ahead->first + ahead->count + i) % READ_AHEAD_CAPACITY] = block[done + i];
+      ahead->count += part;
+      LeaveCriticalSection(&ahead->lock);
+      if (part > 0) {
+        SetEvent(ahead->bytes_added);
+        done += part;
+      } else {
+        // Full: the engine sets the event after it has taken bytes (perhaps
+        // already, then the wait returns at once).
+        WaitForSingleObject(ahead->bytes_taken, INFINITE);
+      }
+    }
+    if (got < 0) {
+      EnterCriticalSection(&ahead->lock);
+      ahead->state = got;
+      LeaveCriticalSection(&ahead->lock);
+      SetEvent(ahead->bytes_added);
+      return 0;
+    }
+  }
+}
+
+// Starts the thread on handle. False when Windows cannot give it its events
+// or the thread; the input then stays with the engine's thread alone.
+bool Read_ahead_start(HANDLE handle) {
+  T_Read_ahead* ahead = &read_ahead;
+  ahead->handle = handle;
+  ahead->first = 0;
+  ahead->count = 0;
+  ahead->state = READ_AHEAD_OPEN;
+  InitializeCriticalSection(&ahead->lock);
+  ahead->bytes_added = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  ahead->bytes_taken = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  HANDLE thread = nullptr;
+  if (ahead->bytes_added != nullptr && ahead->bytes_taken != nullptr)
+    thread = CreateThread(nullptr, 0, Read_ahead_thread, ahead, 0, nullptr);
+  if (thread == nullptr) {
+    if (ahead->bytes_added != nullptr) CloseHandle(ahead->bytes_added);
+    if (ahead->bytes_taken != nullptr) CloseHandle(ahead->bytes_taken);
+    DeleteCriticalSection(&ahead->lock);
+    return false;
+  }
+  CloseHandle(thread);
+  ahead->started = true;
+  return true;
+}
+
+// Bytes held in the ring; once the end has been reached and every byte taken, 1
+// (the next read reports the end without waiting).
+unsigned Read_ahead_available() {
+  T_Read_ahead* ahead = &read_ahead;
+  EnterCriticalSection(&ahead->lock);
+  unsigned available = static_cast<unsigned>(ahead->count);
+  if (available == 0 && ahead->state != READ_AHEAD_OPEN) available = 1;
+  LeaveCriticalSection(&ahead->lock);
+  return available;
+}
+
+// Moves up to size bytes from the ring into block, waiting until there is at
+// least one or the end has been reached. Returns the count, END_OF_INPUT or
+// READ_ERROR.
+int Read_ahead_take(char* block, int32_t size) {
+  T_Read_ahead* ahead = &read_ahead;
+  EnterCriticalSection(&ahead->lock);
+  while (ahead->count == 0 && ahead->state == READ_AHEAD_OPEN) {
+    LeaveCriticalSection(&ahead->lock);
+    WaitForSingleObject(ahead->bytes_added, INFINITE);
+    EnterCriticalSection(&ahead->lock);
+  }
+  if (ahead->count == 0) {
+    int state = ahead->state;
+    LeaveCriticalSection(&ahead->lock);
+    return state;
+  }
+  int32_t taken = ahead->count < size ? ahead->count : size;
+  for (int32_t i = 0; i < taken; ++i) block[i] = ahead->ring[(ahead->first + i) % READ_AHEAD_CAPACITY];
+  ahead->first = (ahead->first + taken) % READ_AHEAD_CAPACITY;
+  ahead->count -= taken;
+  LeaveCriticalSection(&ahead->lock);
+  SetEvent(ahead->bytes_taken);
+  return taken;
+}
+
+// Makes sure at least one byte is held. Returns 1, END_OF_INPUT or READ_ERROR.
+int Fill(T_Input_reader* reader) {
+  if (reader->next < reader->end) return 1;
+  int got = read_ahead.started ? Read_ahead_take(reader->buffer, sizeof reader->buffer)
+                               : Read_block(Input_handle(), reader->buffer, sizeof reader->buffer);
+  if (got < 0) return got;
   reader->next = 0;
-  reader->end = static_cast<int32_t>(count);
+  reader->end = got;
   return 1;
 }
 
@@ -176,12 +309,20 @@ unsigned Input_available() {
   // Bytes already in the engine's own buffer are waiting input the operating
   // system no longer knows about.
   if (standard_input.next < standard_input.end) return static_cast<unsigned>(standard_input.end - standard_input.next);
+  if (read_ahead.started) return Read_ahead_available();
   if (test->pipe) {
     DWORD available = 0;
-    // A failure (for instance the writer has closed the pipe) counts as input
-    // waiting: the read that follows then reports the end.
-    if (!PeekNamedPipe(test->handle, nullptr, 0, nullptr, &available, nullptr)) return 1;
-    return available;
+    if (PeekNamedPipe(test->handle, nullptr, 0, nullptr, &available, nullptr)) return available;
+    // The writer has gone, or standard input is a file: the read that follows
+    // does not wait (it reports the end or reads the file), so this counts as
+    // input waiting.
+    DWORD error = GetLastError();
+    if (error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED) return 1;
+    if (GetFileType(test->handle) == FILE_TYPE_DISK) return 1;
+    // A pipe (or device) that cannot be peeked: from now on it is read ahead.
+    // Should that fail, a read is tried as before and may wait for its line.
+    if (!Read_ahead_start(test->handle)) return 1;
+    return Read_ahead_available();
   }
   // A single event (typically the key-up of the last key) is no input.
   DWORD events = 0;

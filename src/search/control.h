@@ -28,6 +28,9 @@ struct T_Search_control {
   int32_t clock_start;
   int32_t clock_now;
   double time_elapsed;
+  // Set for a search without a depth or time limit: once the input has ended
+  // no "stop" can come, so the end of input stops it instead.
+  bool stop_at_input_end;
 };
 
 struct T_Last_moves {

@@ -30,6 +30,7 @@ void Poll(T_Search_control* control) {
       Kept_lines_add(control->line_poll);
     }
   }
+  if (control->stop_at_input_end && Kept_lines_ended()) control->stop_search = true;
   control->clock_now = Clock_ms();
   control->time_elapsed = (control->clock_now - control->clock_start) / 1000.0;
   if (control->time_elapsed < 0.01) control->time_elapsed = 0.01;

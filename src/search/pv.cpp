@@ -32,6 +32,30 @@ void Pv_from_line(int ply, int score) {
   PV_returned.length = ply;
 }
 
+int Mate_in_moves(int score) {
+  // The side mated at ply p scores MATE - 1000 * p against it: the side to
+  // move (root ply 0) mates with its move at ply p - 1, or is mated by the
+  // opponent's move at ply p - 1. Scores outside the mate range (only weights
+  // far beyond the usual) still keep their sign.
+  if (score > 0) {
+    const int ply = (MATE - score) / 1000;
+    return ply < 1 ? 1 : (ply + 1) / 2;
+  }
+  const int ply = (MATE + score) / 1000;
+  return ply < 0 ? 0 : -(ply / 2);
+}
+
+bool Out_score(int score) {
+  if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) {
+    Out(" score mate ");
+    Out_int(Mate_in_moves(score));
+    return true;
+  }
+  Out(" score cp ");
+  Out_int(score);
+  return false;
+}
+
 void Info_currmove(const T_List_moves* list, int index, int number, int depth) {
   Out("info currmove ");
   Out(Move_text(list->move[index], false).text);
@@ -58,17 +82,7 @@ void Info_root_line(int score, const T_PV* line, int depth, int colour_flag, int
   Out_int(depth);
   Out(" seldepth ");
   Out_int(line->length);
-  int s = colour_flag == 1 ? score : -score;
-  if (s > 900000) {
-    Out(" score mate ");
-    Out_int(line->length - 1);
-  } else if (s < -900000) {
-    Out(" score mate ");
-    Out_int(1 - line->length);
-  } else {
-    Out(" score cp ");
-    Out_int(s);
-  }
+  Out_score(colour_flag == 1 ? score : -score);
   Out(" nodes ");
   Out_int(nodes);
   if (std::abs(line->score_move) == std::abs(score)) {

@@ -28,21 +28,8 @@ void Print_info_line(int depth, int score, bool white_to_move, int64_t nodes, do
   Out_int(static_cast<int64_t>(static_cast<double>(nodes) / seconds));
   Out(" depth ");
   Out_int(depth);
-  const int s = white_to_move ? score : -score;
+  *mate_found = Out_score(white_to_move ? score : -score);
   const int n = PV_returned.length;
-  if (s > 900000) {
-    Out(" score mate ");
-    Out_int(n - 1);
-    *mate_found = true;
-  } else if (s < -900000) {
-    Out(" score mate ");
-    Out_int(1 - n);
-    *mate_found = true;
-  } else {
-    Out(" score cp ");
-    Out_int(s);
-    *mate_found = false;
-  }
   Out(" nodes ");
   Out_int(nodes);
   Out(" pv ");
@@ -97,6 +84,7 @@ void Deepening(T_Bitboard* position, T_Last_moves* last_moves, int64_t* nodes_co
   const int test_eval = Start_material(position);
   position->eval = test_eval;
   control->time_limit = 50 * time_move;
+  control->stop_at_input_end = infinite && time_move == -1.0;
   bool mate_found = false;
 
   Search_result completed = {false, control->best_from, control->best_to, PV_returned};

@@ -7,6 +7,9 @@
 #
 #   bash tests/arm/run.sh            (after the native build in build/)
 #
+# The arm64 build is a static PIE with an entry point for Android's seccomp
+# filter; that is checked too.
+#
 # Results: build-arm64/tavox and build-armhf/tavox, ready to copy to a board.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -57,6 +60,20 @@ for arch in arm64:linux-aarch64:qemu-aarch64 armhf:linux-armhf:qemu-arm; do
     continue
   fi
   log "$dir/tavox built in $((SECONDS - started)) s"
+
+  if [ "$name" = arm64 ]; then
+    # For Android: a static PIE, whose first system call installs the SIGSYS
+    # handler of its entry point, and that handler turns a call refused by a
+    # seccomp filter into ENOSYS (checked with the same entry point in a probe).
+    readelf -h "$exe" | grep -q 'Type: *DYN' || { echo "[arm] $dir/tavox is not position-independent" >&2; fail=1; }
+    first_call=$(cd "$scratch" && "$qemu" -strace "$exe" </dev/null 2>&1 >/dev/null | sed -n 1p)
+    [[ $first_call == *"rt_sigaction(SIGSYS,"* ]] || { echo "[arm] no SIGSYS handler at entry: $first_call" >&2; fail=1; }
+    aarch64-linux-gnu-g++ -O2 -fPIE -static-pie -Wl,-e,tavox_start -o "$scratch/android_entry_probe" \
+      tests/arm/android_entry_probe.cpp src/platform/android_start_aarch64.cpp
+    probe=$("$qemu" "$scratch/android_entry_probe" 2>&1 || true)
+    [ "$probe" = ENOSYS ] || { echo "[arm] entry point probe: $probe" >&2; fail=1; }
+    log "$name: static PIE, refused system calls fail with ENOSYS"
+  fi
 
   started=$SECONDS
   same=0

@@ -128,16 +128,31 @@ TEST(Results, MateInOneIsReportedAsMateAndEndsTheSearch) {
   ASSERT_EQ(t.status, 0);
   auto driver = Driver_lines(t.output);
   ASSERT_EQ(driver.size(), 1u) << t.output;
-  EXPECT_EQ(Without_nps(driver[0]), "info  depth 1 score mate 0 nodes 20 pv d1d8 ");
+  EXPECT_EQ(Without_nps(driver[0]), "info  depth 1 score mate 1 nodes 20 pv d1d8 ");
   EXPECT_EQ(Bestmove(t.output), "d1d8");
 }
 
-TEST(Results, MatedRootReportsMateWithAnEmptyLine) {
+TEST(Results, MateDistancesCountTheMovesOfTheSideToMove) {
+  // White mates in three (five plies); the root's own line agrees.
+  Transcript win = Go("position fen k7/8/8/3K4/8/8/8/Q7 w - - 0 1", "go depth 6");
+  auto driver = Driver_lines(win.output);
+  ASSERT_FALSE(driver.empty()) << win.output;
+  EXPECT_EQ(Without_nps(driver.back()), "info  depth 3 score mate 3 nodes 2991 pv d5c6 a8b8 a1b2 b8a7 b2b7 ");
+  EXPECT_NE(win.output.find(" seldepth 5 score mate 3 "), std::string::npos) << win.output;
+  // Black to move is mated in two (four plies).
+  Transcript lose = Go("position fen k7/8/2K5/8/8/8/8/7R b - - 0 1", "go depth 6");
+  driver = Driver_lines(lose.output);
+  ASSERT_FALSE(driver.empty()) << lose.output;
+  EXPECT_NE(driver.back().find(" score mate -2 nodes "), std::string::npos) << driver.back();
+  EXPECT_NE(lose.output.find(" seldepth 4 score mate -2 "), std::string::npos) << lose.output;
+}
+
+TEST(Results, MatedRootReportsMateInZeroWithAnEmptyLine) {
   // Black is mated: no legal move, one iteration, nothing searched.
   Transcript t = Go("position fen r1bqkb1r/pppp1Qpp/2n2n2/4p3/2B1P3/8/PPPP1PPP/RNB1K1NR b KQkq - 0 4", "go depth 5");
   auto driver = Driver_lines(t.output);
   ASSERT_EQ(driver.size(), 1u) << t.output;
-  EXPECT_EQ(Without_nps(driver[0]), "info  depth 1 score mate 1 nodes 0 pv ");
+  EXPECT_EQ(Without_nps(driver[0]), "info  depth 1 score mate 0 nodes 0 pv ");
   EXPECT_EQ(t.output.find("currmove"), std::string::npos);
 }
 
@@ -160,7 +175,7 @@ TEST(Results, CastlingIsWrittenAsTheKingsMove) {
   // Short castling mates: the rook lands on f1 and checks along the open f-file.
   Transcript t = Go("position fen 5k2/4p1p1/3N3N/8/8/8/8/4K2R w K - 0 1", "go depth 3");
   EXPECT_EQ(Bestmove(t.output), "e1g1") << t.output;
-  EXPECT_NE(t.output.find(" score mate 0 "), std::string::npos);
+  EXPECT_NE(t.output.find(" score mate 1 "), std::string::npos);
 }
 
 TEST(Results, RepeatingTheGamesLastMovesScoresZero) {
@@ -263,6 +278,23 @@ TEST(DuringSearch, CommandsSentAheadAreKeptAndRunInOrderAfterTheBestmove) {
   auto driver = Driver_lines(second);
   ASSERT_EQ(driver.size(), 3u) << second;
   EXPECT_EQ(Depth_of(driver.back()), 3);
+}
+
+TEST(DuringSearch, InfiniteSearchEndsWithItsInput) {
+  // Nobody can send "stop" once the input has closed: the search ends as if
+  // it had, with a move, and the engine ends with status 0.
+  Engine_process engine;
+  Start_infinite(&engine, "position startpos");
+  engine.close_input();
+  std::string line;
+  ASSERT_TRUE(engine.read_until_prefix("bestmove ", 10000, &line));
+  EXPECT_EQ(engine.wait_exit(5000), 0);
+  // Input that ended in an earlier, bounded search stops a kept infinite one.
+  Transcript t = Run_transcript(HANDSHAKE + "position startpos\ngo depth 7\ngo infinite\n", 60000);
+  EXPECT_EQ(t.status, 0);
+  size_t count = 0;
+  for (const std::string& l : Lines(t.output)) count += Starts_with(l, "bestmove ");
+  EXPECT_EQ(count, 2u) << t.output;
 }
 
 TEST(DuringSearch, QuitEndsTheProcessWithStatusOneAndNoBestmove) {

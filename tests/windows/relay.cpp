@@ -3,9 +3,9 @@
 // into that pipe.
 //
 // Under Wine, a program whose standard input is a Linux pipe gets a handle on
-// which PeekNamedPipe fails, so the engine's input test during a search could
-// not be exercised. Behind this relay it sees the same kind of pipe a Windows
-// GUI gives it.
+// which PeekNamedPipe fails (the engine then reads it ahead on a thread).
+// Behind this relay it sees the same kind of pipe a Windows GUI gives it, so
+// the engine's PeekNamedPipe path is exercised.
 //
 // Usage: relay.exe PROGRAM.exe [ARGUMENT]
 // Standard output and error are handed to the program unchanged. At the end of

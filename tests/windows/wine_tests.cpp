@@ -4,9 +4,10 @@
 // Windows pipe, and the Windows platform layer is checked piece by piece
 // through io_probe.exe.
 //
-// Everything Windows-side that reads standard input during a search runs
-// behind relay.exe: Wine's standard input from a Linux pipe does not support
-// PeekNamedPipe, a Windows pipe made by CreatePipe does.
+// Input is tested through both kinds of pipe: behind relay.exe, a Windows pipe
+// made by CreatePipe, on which PeekNamedPipe works as it does under a Windows
+// GUI; started by Wine directly, the Linux pipe a match manager on Linux gives
+// it, on which PeekNamedPipe fails and the engine reads ahead instead.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -278,6 +279,58 @@ TEST_P(Wine, PollSeesIsreadyAndStopDuringInfiniteSearch) {
   EXPECT_EQ(engine->wait_exit(SEARCH_TIMEOUT_MS), 1);
 }
 
+// A rating-list tester's setup: a Linux match manager drives the .exe under
+// Wine through an ordinary pipe that stays open between commands.
+TEST_P(Wine, LinuxPipeSessionNeverStallsInASearch) {
+  const std::vector<std::string> search = {"uci", "isready", "position startpos", "go depth 11"};
+  Transcript linux_run = Linux_session(search);
+  ASSERT_EQ(linux_run.status, 0);
+
+  auto engine = Start(Direct(Exe("tavox.exe")));
+  for (const std::string& line : search) engine->send_line(line);
+  // Dozens of polls, each of which once waited for the next line to arrive.
+  ASSERT_TRUE(engine->read_until_prefix("bestmove ", SEARCH_TIMEOUT_MS)) << "stalled:\n" << engine->transcript();
+  EXPECT_EQ(Mask_nps(engine->transcript()), Mask_nps(linux_run.output));
+
+  // A search limited by time ends by the clock.
+  long long sent = Now_ms();
+  engine->send_line("go movetime 300");
+  ASSERT_TRUE(engine->read_until_prefix("bestmove ", SEARCH_TIMEOUT_MS));
+  EXPECT_LT(Now_ms() - sent, 3000);
+
+  // "isready" is answered during the search, "stop" ends it.
+  Go_infinite(engine.get());
+  std::string before;
+  sent = Now_ms();
+  engine->send_line("isready");
+  ASSERT_TRUE(engine->read_until_prefix("readyok ", SEARCH_TIMEOUT_MS, nullptr, &before));
+  long long ready_ms = Now_ms() - sent;
+  EXPECT_EQ(before.find("bestmove"), std::string::npos) << "the search ended before \"isready\"";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  sent = Now_ms();
+  engine->send_line("stop");
+  ASSERT_TRUE(engine->read_until_prefix("bestmove ", SEARCH_TIMEOUT_MS));
+  long long stop_ms = Now_ms() - sent;
+  std::cout << "through a Linux pipe (" << GetParam().name << "): isready answered in " << ready_ms
+            << " ms, stop to bestmove " << stop_ms << " ms\n";
+  EXPECT_LT(ready_ms, 1000);
+  EXPECT_LT(stop_ms, 1000);
+
+  // The input ending during a search: the search runs to its end, then the engine ends.
+  engine->send_line("go depth 9");
+  engine->close_input();
+  EXPECT_TRUE(engine->read_until_prefix("bestmove ", SEARCH_TIMEOUT_MS));
+  EXPECT_EQ(engine->wait_exit(SEARCH_TIMEOUT_MS), 0);
+
+  // "quit" during a search ends the process, the reading thread with it.
+  auto quitting = Start(Direct(Exe("tavox.exe")));
+  quitting->send_line("uci");
+  Go_infinite(quitting.get());
+  quitting->send_line("quit");
+  EXPECT_EQ(quitting->wait_exit(SEARCH_TIMEOUT_MS), 1);
+  EXPECT_EQ(quitting->transcript().find("bestmove"), std::string::npos);
+}
+
 TEST_P(Wine, QuitDuringSearchEndsAtOnceWithoutBestmove) {
   auto engine = Start_engine();
   engine->send_line("uci");
@@ -345,8 +398,9 @@ TEST_P(Wine, LineReaderStopsAtATooLongLine) {
   EXPECT_EQ(probe->wait_exit(SEARCH_TIMEOUT_MS), 0);
 }
 
-TEST_P(Wine, InputAvailableCountsPipeAndBufferedBytes) {
-  auto probe = Start(Relayed(Test_program("io_probe.exe"), "poll"));
+// The dialogue of io_probe.exe poll (see io_probe.cpp): what the input test
+// reports as the driver sends, holds back and closes its input.
+void Expect_poll_dialogue(Engine_process* probe) {
   std::string line;
   auto Expect_line = [&](const std::string& expected) {
     ASSERT_TRUE(probe->read_until_prefix(expected.substr(0, 3), START_TIMEOUT_MS, &line)) << probe->transcript();
@@ -358,7 +412,7 @@ TEST_P(Wine, InputAvailableCountsPipeAndBufferedBytes) {
   Expect_line("seen 1");
   Expect_line("[abc]");
   probe->send("one\ntwo\n");
-  Expect_line("pipe 8");  // PeekNamedPipe counts the bytes waiting
+  Expect_line("pipe 8");  // the bytes waiting in the pipe, or in the read-ahead ring
   Expect_line("[one]");
   Expect_line("held 4");  // "two\n" was read ahead into the engine's buffer
   Expect_line("[two]");
@@ -376,6 +430,17 @@ TEST_P(Wine, InputAvailableCountsPipeAndBufferedBytes) {
   Expect_line("closed 1");     // a pipe without a writer counts as input waiting...
   Expect_line("read failed");  // ...and the read then reports the end
   EXPECT_EQ(probe->wait_exit(SEARCH_TIMEOUT_MS), 0);
+}
+
+// Behind the relay PeekNamedPipe counts the bytes; on the Linux pipe the
+// read-ahead thread holds them, and the counts must be the same.
+TEST_P(Wine, InputAvailableCountsPipeAndBufferedBytes) {
+  for (bool relayed : {true, false}) {
+    SCOPED_TRACE(relayed ? "Windows pipe behind the relay" : "Linux pipe, read ahead");
+    auto probe =
+        Start(relayed ? Relayed(Test_program("io_probe.exe"), "poll") : Direct(Test_program("io_probe.exe"), "poll"));
+    Expect_poll_dialogue(probe.get());
+  }
 }
 
 TEST_P(Wine, ClockCountsWallMilliseconds) {

@@ -41,13 +41,21 @@ TEST(InfoRootLine, BlackAtTheRootSeesTheScoreNegated) {
             "info  nps 100 depth 103 seldepth 1 score cp 31 nodes 100 pv e7e5  \n");
 }
 
-TEST(InfoRootLine, MateDistancesComeFromTheLineLength) {
-  T_PV one = Line({e2e4}, 999000);
-  EXPECT_EQ(Root_line(999000, one, 104, 1, 1, 1.0),
-            "info  nps 1 depth 104 seldepth 1 score mate 0 nodes 1 pv e2e4  \n");
-  T_PV three = Line({e2e4, e7e5, e2e4}, -997000);
-  EXPECT_EQ(Root_line(-997000, three, 105, 1, 1, 1.0),
-            "info  nps 1 depth 105 seldepth 3 score mate -2 nodes 1 pv e2e4  e7e5  e2e4  \n");
+TEST(InfoRootLine, MateDistancesCountMovesFromTheScore) {
+  // Mate in one: Black mated at ply 1. The line's length does not matter.
+  T_PV one = Line({e2e4, e7e5}, MATE - 1000);
+  EXPECT_EQ(Root_line(MATE - 1000, one, 104, 1, 1, 1.0),
+            "info  nps 1 depth 104 seldepth 2 score mate 1 nodes 1 pv e2e4  e7e5  \n");
+  // Black at the root mates in three: White mated at ply 5.
+  T_PV three = Line({e7e5}, 5000 - MATE);
+  EXPECT_EQ(Root_line(5000 - MATE, three, 105, 0, 1, 1.0),
+            "info  nps 1 depth 105 seldepth 1 score mate 3 nodes 1 pv e7e5  \n");
+  // White at the root is mated in two (at ply 4), or is mated already.
+  EXPECT_EQ(Mate_in_moves(4000 - MATE), -2);
+  EXPECT_EQ(Mate_in_moves(-MATE), 0);
+  // Scores past MATE, only reachable with extreme weights, keep their sign.
+  EXPECT_EQ(Mate_in_moves(MATE + 5000), 1);
+  EXPECT_EQ(Mate_in_moves(-MATE - 5000), 0);
 }
 
 TEST(InfoRootLine, PromotionAndEnPassantLetters) {
