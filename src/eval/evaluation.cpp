@@ -286,19 +286,30 @@ inline int Evaluate(const T_Bitboard& pos, T_Slider_reach& reach) {
 
 #if defined(__x86_64__) || defined(__i386__)
 #define EVALUATION_DISPATCH 1
-// Most of the evaluation's time goes into counting squares. The portable
-// build cannot assume the population-count instruction, so the evaluation
-// is compiled a second time with it and chosen once at start-up.
+// Most of the evaluation's time goes into counting squares and walking
+// square sets. The portable build cannot assume the population-count
+// instruction, nor the bit-manipulation set that clears and finds the lowest
+// square in one instruction each (BMI1: blsr, tzcnt, andn), so the
+// evaluation is compiled twice more, with population count alone and with
+// both, and the fastest the processor has is chosen once at start-up. BMI1
+// takes about 1% off the instructions of the bench and of position
+// searches; BMI2 on top of it gained nothing.
 __attribute__((target("popcnt"))) int Evaluate_with_popcnt(const T_Bitboard& pos, T_Slider_reach& reach) {
   return Evaluate<true>(pos, reach);
 }
-
-bool Processor_has_popcnt() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("popcnt");
+__attribute__((target("popcnt,bmi"))) int Evaluate_with_bmi(const T_Bitboard& pos, T_Slider_reach& reach) {
+  return Evaluate<true>(pos, reach);
 }
 
-const bool has_popcnt = Processor_has_popcnt();
+enum class Instruction_set { PORTABLE, POPCNT, POPCNT_BMI };
+
+Instruction_set Processor_instruction_set() {
+  __builtin_cpu_init();
+  if (!__builtin_cpu_supports("popcnt")) return Instruction_set::PORTABLE;
+  return __builtin_cpu_supports("bmi") ? Instruction_set::POPCNT_BMI : Instruction_set::POPCNT;
+}
+
+const Instruction_set instruction_set = Processor_instruction_set();
 #endif
 
 }  // namespace
@@ -307,7 +318,9 @@ int Evaluation(const T_Bitboard* position, T_Slider_reach* reach) {
 #if defined(__POPCNT__)
   return Evaluate<true>(*position, *reach);
 #elif defined(EVALUATION_DISPATCH)
-  return has_popcnt ? Evaluate_with_popcnt(*position, *reach) : Evaluate<false>(*position, *reach);
+  if (instruction_set == Instruction_set::POPCNT_BMI) return Evaluate_with_bmi(*position, *reach);
+  return instruction_set == Instruction_set::POPCNT ? Evaluate_with_popcnt(*position, *reach)
+                                                    : Evaluate<false>(*position, *reach);
 #else
   return Evaluate<false>(*position, *reach);
 #endif
