@@ -1,18 +1,24 @@
-# Profile-guided optimisation, trained on the bench.
+# Profile-guided optimisation, trained on the bench and on positions of play.
 #
 # A native GCC Release build first builds an instrumented copy of the engine
 # in the sub-build pgo/build (an external project of this same source tree),
-# runs its bench on a short search to record which branches and calls the
+# runs its bench on short searches to record which branches and calls the
 # search really takes, and then compiles the real targets with that profile.
-# The profile is made again only when the instrumented bench has changed, and
-# every object that reads it depends on its stamp, so a second build with
-# nothing changed does no work and a changed source retrains once.
+# The bench searches its own 34 positions and then the positions of
+# tools/training.epd (from the engine's games against itself), so that the
+# profile does not favour the bench's few positions; perft trains make,
+# unmake and the attack test. The profile is made again only when the
+# instrumented programs or the training positions have changed, and every
+# object that reads it depends on its stamp, so a second build with nothing
+# changed does no work and a changed source retrains once.
 #
 # Off for cross builds (the instrumented program cannot run here), for other
 # compilers, for sanitizer builds and for non-Release builds.
 
 set(ENGINE_PGO_GENERATE "" CACHE PATH "Instrument the build and write its profile to this directory (used by the sub-build)")
-set(ENGINE_PGO_TRAINING_DEPTH 5 CACHE STRING "Search depth of the bench run that trains the profile")
+set(ENGINE_PGO_TRAINING_DEPTH 6 CACHE STRING "Search depth of the bench runs that train the profile")
+set(ENGINE_PGO_TRAINING_POSITIONS ${CMAKE_SOURCE_DIR}/tools/training.epd CACHE FILEPATH
+    "Positions the bench also searches to train the profile")
 
 set(pgo_default OFF)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_BUILD_TYPE STREQUAL "Release" AND NOT CMAKE_CROSSCOMPILING
@@ -54,11 +60,12 @@ elseif(ENGINE_PGO)
   add_custom_command(OUTPUT ${ENGINE_PGO_STAMP}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${pgo_data}
     COMMAND ${pgo_bench} ${ENGINE_PGO_TRAINING_DEPTH} > ${pgo_dir}/training.log
+    COMMAND ${pgo_bench} ${ENGINE_PGO_TRAINING_DEPTH} ${ENGINE_PGO_TRAINING_POSITIONS} >> ${pgo_dir}/training.log
     COMMAND ${pgo_perft} "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1" 4 >> ${pgo_dir}/training.log
     COMMAND ${CMAKE_COMMAND} -E touch ${ENGINE_PGO_STAMP}
-    DEPENDS ${pgo_bench} ${pgo_perft}
+    DEPENDS ${pgo_bench} ${pgo_perft} ${ENGINE_PGO_TRAINING_POSITIONS}
     WORKING_DIRECTORY ${pgo_dir}
-    COMMENT "Training the profile-guided build on the bench")
+    COMMENT "Training the profile-guided build on the bench and the training positions")
   add_custom_target(engine_pgo_profile DEPENDS ${ENGINE_PGO_STAMP})
   add_dependencies(engine_pgo_profile engine_pgo_instrumented)
   # Code the bench never ran (and the tests) is compiled as without a profile.
