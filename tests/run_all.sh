@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the engine and runs every test: unit and end-to-end tests, games
 # through the UCI pipe, fuzzing with the sanitizer suite, the Windows builds
-# under Wine and the ARM builds under qemu-user. Missing Debian packages are
+# under Wine, the ARM builds (and the x86-64 build on older processor
+# models) under qemu-user. Missing Debian packages are
 # installed with apt-get (as root) and the node modules of the game harness
 # with npm.
 #
@@ -38,7 +39,7 @@ if [ -f tests/windows/run.sh ]; then
   echo "== Windows builds under Wine"
   bash tests/windows/run.sh
 fi
-echo "== ARM builds under qemu-user"
+echo "== ARM builds, and the x86-64 build on older processors, under qemu-user"
 bash tests/arm/run.sh
 echo "== release files: made, installed and run (tests/packaging/run.sh)"
 bash tests/packaging/run.sh
