@@ -5,6 +5,7 @@
 #pragma once
 #include <type_traits>
 
+#include "board/attack.h"  // King_attacked<C>, inline: the legality test runs in the move loops
 #include "board/bitboard.h"
 #include "board/colour.h"
 #include "board/makemove.h"  // Make<C> and Unmake<C>, inline: quiet moves are made at the caller
@@ -33,14 +34,11 @@ inline void Generate_all(T_List_moves& list, const T_Bitboard& pos) {
   Generate_quiet<C>(list, pos);
 }
 
-// Is C's king attacked? The type code of the first attacker found, or 0.
-template <Colour C>
-int King_attacked(const T_Bitboard& pos);
-
 // Makes a move of side C; if it leaves C's own king attacked, takes it
-// back at once and returns false.
+// back at once and returns false. Always inlined: called, it cost perft a
+// call and the saved registers per move (6% of perft 5's instructions).
 template <Colour C>
-inline bool Make_legal(int32_t move, T_Bitboard& pos, T_Undo& undo) {
+__attribute__((always_inline)) inline bool Make_legal(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   Make<C>(move, pos, undo);
   if (!King_attacked<C>(pos)) return true;
   Unmake<C>(move, pos, undo);

@@ -19,10 +19,15 @@ void For_each_legal_move(T_Bitboard& pos, Visit&& visit) {
   }
 }
 
+// One level above the leaves each legal move is one leaf, made, tested and
+// taken back like any other; the loop for it carries no recursion.
 template <Colour Us>
 uint64_t Count(T_Bitboard& pos, int depth) {
   uint64_t leaves = 0;
-  For_each_legal_move<Us>(pos, [&](int32_t) { leaves += depth <= 1 ? 1 : Count<Other(Us)>(pos, depth - 1); });
+  if (depth <= 1)
+    For_each_legal_move<Us>(pos, [&](int32_t) { ++leaves; });
+  else
+    For_each_legal_move<Us>(pos, [&](int32_t) { leaves += Count<Other(Us)>(pos, depth - 1); });
   return leaves;
 }
 
