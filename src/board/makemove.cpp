@@ -29,9 +29,7 @@ inline int32_t Named_value(int code) {
 // of fields just written one by one would wait for the writes to reach the
 // cache instead of taking them straight from the store buffer.
 static_assert(offsetof(T_Bitboard, taking_passage_y) == offsetof(T_Bitboard, taking_passage_x) + 4, "x, y adjacent");
-static_assert(offsetof(T_Undo, taking_passage_y) == offsetof(T_Undo, taking_passage_x) + 4, "x, y adjacent");
 static_assert(offsetof(T_Bitboard, castling_k) == offsetof(T_Bitboard, castling_Q) + 3, "rights adjacent");
-static_assert(offsetof(T_Undo, castling_k) == offsetof(T_Undo, castling_Q) + 3, "rights adjacent");
 
 struct T_Rights {
   bool flag[4];  // castling_Q, castling_K, castling_q, castling_k
@@ -137,7 +135,7 @@ void Make_other_kinds(int32_t move, T_Bitboard& pos, T_Undo& undo) {
     Shift_piece<Us>(pos, piece, f, t);
     Clear_own_rights<Us>(pos, piece, f);
     Clear_their_rights<Us>(pos, Move_captured(move), t);
-    pos.all_piece = pos.all_white_piece | pos.all_black_piece;
+    pos.all_piece ^= one_bit[f];  // t stays occupied
     return;
   }
 
@@ -190,7 +188,7 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
     their_names[t] = captured;
     Flip<Them>(pos, captured, t);
     pos.eval = Material_add(pos.eval, -T::sign * int64_t{cost[captured]});
-    pos.all_piece = pos.all_white_piece | pos.all_black_piece;
+    pos.all_piece ^= one_bit[f];
     return;
   }
 

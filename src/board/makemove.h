@@ -1,5 +1,6 @@
 // Making and taking back moves, with the material balance kept current.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -7,14 +8,16 @@
 #include "board/colour.h"
 #include "board/move.h"
 
+// The fields of the record that a move changes besides the pieces, the
+// side to move, the en-passant state and the four castling rights, lie in
+// one block of 16 bytes from colour_move to castling_k; make keeps the
+// block and unmake writes it back, one copy each.
+constexpr std::size_t STATE_FIRST = offsetof(T_Bitboard, colour_move);
+constexpr std::size_t STATE_BYTES = offsetof(T_Bitboard, castling_k) + 1 - STATE_FIRST;
+static_assert(STATE_BYTES == 16, "side to move, en passant and castling rights in one 16-byte block");
+
 struct T_Undo {
-  bool taking_passage_yes;
-  int32_t taking_passage_x;
-  int32_t taking_passage_y;
-  bool castling_Q;
-  bool castling_K;
-  bool castling_q;
-  bool castling_k;
+  unsigned char state[STATE_BYTES];
 };
 
 // The move at index of a list, by colour; one line each onto Make<C> and
@@ -27,31 +30,28 @@ void Unmake_move_black(T_Bitboard* position, int index, const T_Undo* undo, cons
 
 namespace makemove_detail {
 
+// Moves a piece of side C from f to t in its sets and square map; returns
+// the two squares, for the caller to change the union of both sides with.
 template <Colour C>
-inline void Shift_piece(T_Bitboard& pos, int piece, int f, int t) {
+inline uint64_t Shift_piece(T_Bitboard& pos, int piece, int f, int t) {
   const uint64_t both = (uint64_t{1} << f) | (uint64_t{1} << t);
   All_pieces<C>(pos) ^= both;
   Pieces<C>(pos)[piece] ^= both;
   Names<C>(pos)[t] = piece;
   Names<C>(pos)[f] = 0;
+  return both;
 }
 
-// Make keeps every field that a move can change besides the pieces (the
-// en-passant state and the four castling rights) and unmake puts all of
-// them back. A field the move left alone gets back the value it still has,
-// so this restores exactly what a move changed without unmake having to
-// work out again what that was. The en-passant square and the castling
-// rights are each copied as one block.
+// Make keeps the block of every field that a move can change besides the
+// pieces and unmake puts it back. A field the move left alone gets back the
+// value it still has, so this restores exactly what a move changed without
+// unmake having to work out again what that was.
 inline void Save_state(const T_Bitboard& pos, T_Undo& undo) {
-  undo.taking_passage_yes = pos.taking_passage_yes;
-  std::memcpy(&undo.taking_passage_x, &pos.taking_passage_x, 8);
-  std::memcpy(&undo.castling_Q, &pos.castling_Q, 4);
+  std::memcpy(undo.state, reinterpret_cast<const unsigned char*>(&pos) + STATE_FIRST, STATE_BYTES);
 }
 
 inline void Restore_state(T_Bitboard& pos, const T_Undo& undo) {
-  pos.taking_passage_yes = undo.taking_passage_yes;
-  std::memcpy(&pos.taking_passage_x, &undo.taking_passage_x, 8);
-  std::memcpy(&pos.castling_Q, &undo.castling_Q, 4);
+  std::memcpy(reinterpret_cast<unsigned char*>(&pos) + STATE_FIRST, undo.state, STATE_BYTES);
 }
 
 // In makemove.cpp: what a quiet move of a king, a rook or a pawn's double
@@ -78,8 +78,7 @@ inline void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   const int piece = Names<Us>(pos)[f];
   Save_state(pos, undo);
   pos.taking_passage_yes = false;
-  Shift_piece<Us>(pos, piece, f, t);
-  pos.all_piece = pos.all_white_piece | pos.all_black_piece;
+  pos.all_piece ^= Shift_piece<Us>(pos, piece, f, t);
   if (piece == PIECE_KING || piece == PIECE_ROOK || (piece == PIECE_PAWN && t - f == 2 * Colour_traits<Us>::forward))
     Quiet_move_state<Us>(pos, piece, f);
 }
@@ -94,6 +93,5 @@ inline void Unmake(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
   }
   const int f = Move_from(move), t = Move_to(move);
   Restore_state(pos, undo);
-  Shift_piece<Us>(pos, Names<Us>(pos)[t], t, f);
-  pos.all_piece = pos.all_white_piece | pos.all_black_piece;
+  pos.all_piece ^= Shift_piece<Us>(pos, Names<Us>(pos)[t], t, f);
 }
