@@ -34,11 +34,20 @@ inline void Generate_all(T_List_moves& list, const T_Bitboard& pos) {
   Generate_quiet<C>(list, pos);
 }
 
-// Makes a move of side C; if it leaves C's own king attacked, takes it
-// back at once and returns false. Always inlined: called, it cost perft a
-// call and the saved registers per move (6% of perft 5's instructions).
+// Makes a move of side C unless it leaves C's own king attacked; returns
+// whether it did. legality is Legality<C> of the position before the move:
+// the attack test is made only for the moves it names; another move is
+// legal exactly when it goes to one of its evasions, and is not made when
+// it does not. Always inlined: called, it cost perft a call and the saved
+// registers per move (6% of perft 5's instructions).
 template <Colour C>
-__attribute__((always_inline)) inline bool Make_legal(int32_t move, T_Bitboard& pos, T_Undo& undo) {
+__attribute__((always_inline)) inline bool Make_legal(int32_t move, T_Bitboard& pos, T_Undo& undo,
+                                                      const T_Legality& legality) {
+  if (((legality.tested_from >> Move_from(move)) & 1) == 0) {
+    if (((legality.evasions >> Move_to(move)) & 1) == 0) return false;
+    Make<C>(move, pos, undo);
+    return true;
+  }
   Make<C>(move, pos, undo);
   if (!King_attacked<C>(pos)) return true;
   Unmake<C>(move, pos, undo);

@@ -11,9 +11,10 @@ template <Colour Us, class Visit>
 void For_each_legal_move(T_Bitboard& pos, Visit&& visit) {
   T_List_moves list;
   Generate_all<Us>(list, pos);
+  const T_Legality legality = Legality<Us>(pos);
   for (int i = 0; i < list.end_list; ++i) {
     T_Undo undo;
-    if (!Make_legal<Us>(list.move[i], pos, undo)) continue;
+    if (!Make_legal<Us>(list.move[i], pos, undo, legality)) continue;
     visit(list.move[i]);
     Unmake<Us>(list.move[i], pos, undo);
   }

@@ -66,10 +66,11 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
   bool legal_move = false;
   T_PV line;
   T_Undo undo;
+  const T_Legality legality = Legality<Us>(*position);
   for (int i = 0; i < list.end_list; ++i) {
     const int32_t move = Move_order_next(&order);
     if (i == 0) best_move = move;
-    if (!Make_legal<Us>(move, *position, undo)) continue;
+    if (!Make_legal<Us>(move, *position, undo, legality)) continue;
     control->nodes += 1;
     current_line[ply] = move;
     const uint64_t key = position->hash_key;

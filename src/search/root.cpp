@@ -47,10 +47,11 @@ int root(T_Search_control* control, T_Bitboard* position, const T_Last_moves* la
   bool legal_move = false;
   int number = 1;
   T_Undo undo;
+  const T_Legality legality = Legality<Us>(*position);
 
   for (int i = 0; i < list.end_list; ++i) {
     const int32_t move = list.move[i];
-    if (!Make_legal<Us>(move, *position, undo)) continue;
+    if (!Make_legal<Us>(move, *position, undo, legality)) continue;
     control->nodes += 1;
     if (!legal_move) root_result.first_legal_move = move;
     legal_move = true;

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "board/by_colour.h"
 #include "board_helpers.h"
 
 namespace {
@@ -48,6 +53,86 @@ TEST(KingAttack, EdgeSquaresAndMissingKings) {
   EXPECT_EQ(Black_check("8/8/8/8/8/8/8/Q3K3 b - - 0 1"), 0);
   EXPECT_EQ(White_check("7k/8/8/8/8/8/7p/6K1 w - - 0 1"), 1);
   EXPECT_EQ(White_check("7k/8/8/8/8/8/p7/7K w - - 0 1"), 0);
+}
+
+// Make_legal decides most moves from what Legality found before them
+// (pins, attackers, evasions) instead of the attack test after them. It
+// must accept exactly the moves after which the king is not attacked, and
+// leave the position as the plain make (or nothing) leaves it: checked on
+// random boards, many with the king attacked once or twice, pinned pieces,
+// several kings or none, and en-passant squares, and along random games.
+template <Colour Us>
+void Expect_plain_legality(T_Bitboard& p, const std::string& fen) {
+  T_List_moves list{};
+  Generate_all<Us>(list, p);
+  const T_Legality legality = Legality<Us>(p);
+  for (int i = 0; i < list.end_list; ++i) {
+    const T_Bitboard before = p;
+    T_Undo undo;
+    Make<Us>(list.move[i], p, undo);
+    const bool legal = King_attacked<Us>(p) == 0;
+    const T_Bitboard made = p;
+    Unmake<Us>(list.move[i], p, undo);
+    ASSERT_EQ(Make_legal<Us>(list.move[i], p, undo, legality), legal) << fen << " " << Move_text(list.move[i]).text;
+    ASSERT_EQ(std::memcmp(&p, legal ? &made : &before, sizeof p), 0) << fen << " " << Move_text(list.move[i]).text;
+    if (legal) Unmake<Us>(list.move[i], p, undo);
+  }
+}
+
+TEST(KingAttack, LegalityBeforeTheMoveMatchesTheAttackTestAfterIt) {
+  std::mt19937 random(2024);
+  const char pieces[] = "PNBRQKpnbrqkBRQbrq";  // sliders twice: more pins and line attacks
+  const char* passages[] = {"-", "-", "c6", "d6", "e3", "f3", "a6", "h3"};
+  for (int trial = 0; trial < 4000; ++trial) {
+    std::string fen;
+    for (int rank = 7; rank >= 0; --rank) {
+      int empty = 0;
+      for (int file = 0; file < 8; ++file) {
+        if (random() % 4 != 0) {
+          ++empty;
+          continue;
+        }
+        if (empty) fen += static_cast<char>('0' + empty);
+        empty = 0;
+        fen += pieces[random() % 18];
+      }
+      if (empty) fen += static_cast<char>('0' + empty);
+      if (rank) fen += '/';
+    }
+    fen += std::string(trial % 2 ? " w" : " b") + " KQkq " + passages[random() % 8] + " 0 1";
+    T_Bitboard p = From_fen(fen);
+    With_colour(Side_to_move(p), [&](auto us) { Expect_plain_legality<us>(p, fen); });
+  }
+  const char* cases[] = {
+      "8/8/8/K2pP2r/8/8/8/7k w - d6 0 1",   // taking en passant empties the rank to the king
+      "8/8/8/5k2/3pP3/8/8/4K3 b - e3 0 1",  // taking the checking pawn en passant
+      "7k/8/8/3K4/4K3/8/8/b7 w - - 0 1",    // two kings: the lower one moves and is the one looked at
+      "1k6/8/8/B7/8/8/3k4/6K1 b - - 0 1",
+  };
+  for (const char* fen : cases) {
+    T_Bitboard p = From_fen(fen);
+    With_colour(Side_to_move(p), [&](auto us) { Expect_plain_legality<us>(p, fen); });
+  }
+  for (int game = 0; game < 40; ++game) {
+    T_Bitboard p = From_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    for (int ply = 0; ply < 120; ++ply) {
+      const bool white = ply % 2 == 0;
+      With_colour(white ? WHITE : BLACK, [&](auto us) { Expect_plain_legality<us>(p, "game"); });
+      // A random legal move, if there is one.
+      T_List_moves list = All_moves(p, white);
+      bool moved = false;
+      for (int tries = 0; tries < 50 && !moved && list.end_list > 0; ++tries) {
+        const int32_t move = list.move[random() % list.end_list];
+        T_Undo undo;
+        With_colour(white ? WHITE : BLACK, [&](auto us) {
+          Make<us>(move, p, undo);
+          moved = King_attacked<us>(p) == 0;
+          if (!moved) Unmake<us>(move, p, undo);
+        });
+      }
+      if (!moved) break;
+    }
+  }
 }
 
 }  // namespace
