@@ -66,7 +66,10 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo);
 }  // namespace makemove_detail
 
 // Plays move, a move of side Us from its generators, on pos and fills undo.
-// Quiet moves, the commonest, are made right here at the caller.
+// Quiet moves, the commonest, are made right here at the caller, with the
+// piece the move word names (the generators take it from the piece's set,
+// which the square map agrees with): no read of the map waits for the
+// address of the square.
 template <Colour Us>
 inline void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   using namespace makemove_detail;
@@ -74,8 +77,7 @@ inline void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
     Make_other_kinds<Us>(move, pos, undo);
     return;
   }
-  const int f = Move_from(move), t = Move_to(move);
-  const int piece = Names<Us>(pos)[f];
+  const int f = Move_from(move), t = Move_to(move), piece = Move_piece(move);
   Save_state(pos, undo);
   pos.taking_passage_yes = false;
   pos.all_piece ^= Shift_piece<Us>(pos, piece, f, t);
@@ -93,5 +95,5 @@ inline void Unmake(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
   }
   const int f = Move_from(move), t = Move_to(move);
   Restore_state(pos, undo);
-  pos.all_piece ^= Shift_piece<Us>(pos, Names<Us>(pos)[t], t, f);
+  pos.all_piece ^= Shift_piece<Us>(pos, Move_piece(move), t, f);
 }

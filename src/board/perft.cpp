@@ -6,29 +6,30 @@
 namespace {
 
 // Calls visit(move) for each legal move of side Us, in generation order,
-// with the move made on pos.
+// with the move made on pos; returns how many there were.
 template <Colour Us, class Visit>
-void For_each_legal_move(T_Bitboard& pos, Visit&& visit) {
+int For_each_legal_move(T_Bitboard& pos, Visit&& visit) {
   T_List_moves list;
   Generate_all<Us>(list, pos);
   const T_Legality legality = Legality<Us>(pos);
+  int legal = 0;
   for (int i = 0; i < list.end_list; ++i) {
     T_Undo undo;
     if (!Make_legal<Us>(list.move[i], pos, undo, legality)) continue;
+    ++legal;
     visit(list.move[i]);
     Unmake<Us>(list.move[i], pos, undo);
   }
+  return legal;
 }
 
 // One level above the leaves each legal move is one leaf, made, tested and
 // taken back like any other; the loop for it carries no recursion.
 template <Colour Us>
 uint64_t Count(T_Bitboard& pos, int depth) {
+  if (depth <= 1) return For_each_legal_move<Us>(pos, [](int32_t) {});
   uint64_t leaves = 0;
-  if (depth <= 1)
-    For_each_legal_move<Us>(pos, [&](int32_t) { ++leaves; });
-  else
-    For_each_legal_move<Us>(pos, [&](int32_t) { leaves += Count<Other(Us)>(pos, depth - 1); });
+  For_each_legal_move<Us>(pos, [&](int32_t) { leaves += Count<Other(Us)>(pos, depth - 1); });
   return leaves;
 }
 
