@@ -252,13 +252,13 @@ inline void Quiet_moves(T_List_moves& list, int& count, int piece, int f, uint64
   const int32_t* keys = history[f];
   int n = count;
   for (; targets; targets &= targets - 1) {
-    const int t = first_one(targets);
+    const unsigned t = static_cast<unsigned>(first_one(targets));  // an index without sign extension
     if (!Checked || n < LIST_CAPACITY) {
       list.move[n] = word | Move_word(0, 0, t, 0, 0);
       list.sort[n] = keys[t];
     }
     ++n;
-    if constexpr (Checked) Check_generator_move(n, f, t);
+    if constexpr (Checked) Check_generator_move(n, f, static_cast<int>(t));
   }
   count = n;
 }
@@ -270,19 +270,23 @@ __attribute__((noinline, cold)) void Quiet_moves_checked(T_List_moves& list, int
                                                          uint64_t targets) {
   Quiet_moves<true>(list, count, piece, f, targets);
 }
-inline void Add_quiet_set(T_List_moves& list, int& count, int piece, int f, uint64_t targets) {
+
+// Quiet moves of one piece from f to the squares of each set in turn;
+// whether they fit is asked once for the piece.
+template <class... Sets>
+inline void Add_quiet_sets(T_List_moves& list, int& count, int piece, int f, Sets... targets) {
   constexpr int MOST_MOVES_OF_A_PIECE = 27;
   if (count <= LIST_CAPACITY - MOST_MOVES_OF_A_PIECE)
-    Quiet_moves<false>(list, count, piece, f, targets);
+    (Quiet_moves<false>(list, count, piece, f, targets), ...);
   else
-    Quiet_moves_checked(list, count, piece, f, targets);
+    (Quiet_moves_checked(list, count, piece, f, targets), ...);
 }
 
 // Quiet moves of a slider on f along each direction listed in turn, from
 // the squares it reaches (up to and including the first piece on each ray).
 template <Direction... Ds>
 inline void Slider_quiet(T_List_moves& list, int& count, int piece, int f, uint64_t reach, uint64_t empty) {
-  (Add_quiet_set(list, count, piece, f, reach & empty & Ray<Ds>()[f]), ...);
+  Add_quiet_sets(list, count, piece, f, reach & empty & Ray<Ds>()[f]...);
 }
 
 // The piece on the nearest occupied square along D from s when it is an
@@ -349,7 +353,7 @@ void Generate_quiet(T_List_moves& list, const T_Bitboard& pos) {
 
   if (own[PIECE_KING]) {
     const int f = first_one(own[PIECE_KING]);
-    Add_quiet_set(list, count, PIECE_KING, f, king_moves[f] & empty);
+    Add_quiet_sets(list, count, PIECE_KING, f, king_moves[f] & empty);
     Try_castling<Us>(list, count, pos, f, Castling_long<Us>(pos), T::long_rook_from, T::long_king_to, T::long_empty,
                      KIND_O_O_O);
     Try_castling<Us>(list, count, pos, f, Castling_short<Us>(pos), T::short_rook_from, T::short_king_to, T::short_empty,
@@ -376,21 +380,20 @@ void Generate_quiet(T_List_moves& list, const T_Bitboard& pos) {
 
   for (uint64_t set = own[PIECE_KNIGHT]; set; set &= set - 1) {
     const int f = first_one(set);
-    Add_quiet_set(list, count, PIECE_KNIGHT, f, knight_moves[f] & empty);
+    Add_quiet_sets(list, count, PIECE_KNIGHT, f, knight_moves[f] & empty);
   }
 
-  for (uint64_t set = own[PIECE_PAWN]; set; set &= set - 1) {
+  // Pawns: the single steps of all of them at once, the double steps from
+  // those that land on the third rank; then pawn by pawn in increasing
+  // order. Steps onto the last rank are promotions (capture generator); a
+  // pawn already on the last rank (only in a bogus set-up) has no step.
+  const uint64_t steppers = own[PIECE_PAWN] & ~(Rank_set(T::promotion_from_rank) | Rank_set(T::last_rank));
+  const uint64_t singles = Shifted<T::forward>(steppers) & empty;
+  const uint64_t doubles = Shifted<T::forward>(singles & Rank_set(T::double_step_rank + T::forward / 8)) & empty;
+  for (uint64_t set = Shifted<-T::forward>(singles); set; set &= set - 1) {
     const int f = first_one(set);
-    const int rank = f / 8;
-    // Steps onto the last rank are promotions (capture generator); a pawn
-    // already on the last rank (only in a bogus set-up) has no step at all.
-    if (rank == T::promotion_from_rank || rank == T::last_rank) continue;
-    const int single = f + T::forward;
-    if (pos.all_piece & one_bit[single]) continue;
-    uint64_t targets = one_bit[single];
-    if (rank == T::double_step_rank && (pos.all_piece & one_bit[single + T::forward]) == 0)
-      targets |= one_bit[single + T::forward];
-    Add_quiet_set(list, count, PIECE_PAWN, f, targets);
+    Add_quiet_sets(list, count, PIECE_PAWN, f,
+                   Shifted<T::forward>(one_bit[f]) | (doubles & Shifted<2 * T::forward>(one_bit[f])));
   }
 
   list.end_list = Clamp_count(count);
