@@ -94,7 +94,7 @@ void Quiet_move_state(T_Bitboard& pos, int piece, int f) {
 }
 
 template <Colour Us>
-void Make_other_kinds(int32_t move, T_Bitboard& pos, T_Undo& undo) {
+void Make_other_kinds(int32_t move, T_Bitboard& pos) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
   const int f = Move_from(move), t = Move_to(move), kind = Move_kind(move);
@@ -102,7 +102,6 @@ void Make_other_kinds(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   int32_t* their_names = Names<Them>(pos);
   const int32_t* cost = eval_parameters.cost_figure;
 
-  Save_state(pos, undo);
   pos.taking_passage_yes = false;
 
   // Captures are most of the moves that come here, so they are told apart
@@ -153,7 +152,7 @@ void Make_other_kinds(int32_t move, T_Bitboard& pos, T_Undo& undo) {
 }
 
 template <Colour Us>
-void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
+void Unmake_other_kinds(int32_t move, T_Bitboard& pos) {
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
   const int f = Move_from(move), t = Move_to(move), kind = Move_kind(move);
@@ -161,8 +160,6 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
   int32_t* own_names = Names<Us>(pos);
   int32_t* their_names = Names<Them>(pos);
   const int32_t* cost = eval_parameters.cost_figure;
-
-  Restore_state(pos, undo);
 
   if (kind == KIND_CAPTURE) {
     Shift_piece<Us>(pos, own_names[t], t, f);
@@ -201,10 +198,10 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
 
 template void Quiet_move_state<WHITE>(T_Bitboard&, int, int);
 template void Quiet_move_state<BLACK>(T_Bitboard&, int, int);
-template void Make_other_kinds<WHITE>(int32_t, T_Bitboard&, T_Undo&);
-template void Make_other_kinds<BLACK>(int32_t, T_Bitboard&, T_Undo&);
-template void Unmake_other_kinds<WHITE>(int32_t, T_Bitboard&, const T_Undo&);
-template void Unmake_other_kinds<BLACK>(int32_t, T_Bitboard&, const T_Undo&);
+template void Make_other_kinds<WHITE>(int32_t, T_Bitboard&);
+template void Make_other_kinds<BLACK>(int32_t, T_Bitboard&);
+template void Unmake_other_kinds<WHITE>(int32_t, T_Bitboard&);
+template void Unmake_other_kinds<BLACK>(int32_t, T_Bitboard&);
 
 }  // namespace makemove_detail
 

@@ -55,13 +55,15 @@ inline void Restore_state(T_Bitboard& pos, const T_Undo& undo) {
 }
 
 // In makemove.cpp: what a quiet move of a king, a rook or a pawn's double
-// step changes besides the pieces, and every other kind of move.
+// step changes besides the pieces, and every other kind of move (the block
+// of fields is kept and put back by Make and Unmake for every kind, so that
+// the record of it never leaves the caller).
 template <Colour Us>
 void Quiet_move_state(T_Bitboard& pos, int piece, int f);
 template <Colour Us>
-void Make_other_kinds(int32_t move, T_Bitboard& pos, T_Undo& undo);
+void Make_other_kinds(int32_t move, T_Bitboard& pos);
 template <Colour Us>
-void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo);
+void Unmake_other_kinds(int32_t move, T_Bitboard& pos);
 
 }  // namespace makemove_detail
 
@@ -73,12 +75,12 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos, const T_Undo& undo);
 template <Colour Us>
 inline void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
   using namespace makemove_detail;
+  Save_state(pos, undo);
   if (Move_kind(move) != KIND_QUIET) {
-    Make_other_kinds<Us>(move, pos, undo);
+    Make_other_kinds<Us>(move, pos);
     return;
   }
   const int f = Move_from(move), t = Move_to(move), piece = Move_piece(move);
-  Save_state(pos, undo);
   pos.taking_passage_yes = false;
   pos.all_piece ^= Shift_piece<Us>(pos, piece, f, t);
   if (piece == PIECE_KING || piece == PIECE_ROOK || (piece == PIECE_PAWN && t - f == 2 * Colour_traits<Us>::forward))
@@ -89,11 +91,11 @@ inline void Make(int32_t move, T_Bitboard& pos, T_Undo& undo) {
 template <Colour Us>
 inline void Unmake(int32_t move, T_Bitboard& pos, const T_Undo& undo) {
   using namespace makemove_detail;
+  Restore_state(pos, undo);
   if (Move_kind(move) != KIND_QUIET) {
-    Unmake_other_kinds<Us>(move, pos, undo);
+    Unmake_other_kinds<Us>(move, pos);
     return;
   }
   const int f = Move_from(move), t = Move_to(move);
-  Restore_state(pos, undo);
   pos.all_piece ^= Shift_piece<Us>(pos, Move_piece(move), t, f);
 }

@@ -14,20 +14,26 @@ int For_each_legal_move(T_Bitboard& pos, Visit&& visit) {
   const T_Legality legality = Legality<Us>(pos);
   int legal = 0;
   for (int i = 0; i < list.end_list; ++i) {
+    const int32_t move = list.move[i];
     T_Undo undo;
-    if (!Make_legal<Us>(list.move[i], pos, undo, legality)) continue;
+    if (!Make_legal<Us>(move, pos, undo, legality)) continue;
     ++legal;
-    visit(list.move[i]);
-    Unmake<Us>(list.move[i], pos, undo);
+    visit(move);
+    Unmake<Us>(move, pos, undo);
   }
   return legal;
 }
+
+// The position as a leaf's make left it, in memory: nothing reads it
+// before the unmake, and the compiler would otherwise leave out what the
+// unmake overwrites, or make and unmake whole.
+inline void Leaf_made(T_Bitboard& pos) { asm volatile("" : "+m"(pos)); }
 
 // One level above the leaves each legal move is one leaf, made, tested and
 // taken back like any other; the loop for it carries no recursion.
 template <Colour Us>
 uint64_t Count(T_Bitboard& pos, int depth) {
-  if (depth <= 1) return For_each_legal_move<Us>(pos, [](int32_t) {});
+  if (depth <= 1) return For_each_legal_move<Us>(pos, [&](int32_t) { Leaf_made(pos); });
   uint64_t leaves = 0;
   For_each_legal_move<Us>(pos, [&](int32_t) { leaves += Count<Other(Us)>(pos, depth - 1); });
   return leaves;
