@@ -243,22 +243,28 @@ __attribute__((noinline, cold)) void Captures_from_tables(T_List_moves& list, co
   Captures<Us, false>(list, pos, nullptr);
 }
 
+// Appends the quiet move word | to t with its key from keys (the history
+// row of its from square f). Checked: the capacity test before the write
+// and the range check after it; without, the move is written straight away.
+template <bool Checked>
+inline void Add_quiet(T_List_moves& list, int& n, int32_t word, const int32_t* keys, int f, unsigned t) {
+  if (!Checked || n < LIST_CAPACITY) {
+    list.move[n] = word | Move_word(0, 0, t, 0, 0);
+    list.sort[n] = keys[t];
+  }
+  ++n;
+  if constexpr (Checked) Check_generator_move(n, f, static_cast<int>(t));
+}
+
 // Quiet moves of one piece from f to every square of targets, in increasing
-// order. Checked: the range check after each move and the capacity test
-// before each write; without, the moves are written straight away.
+// order.
 template <bool Checked>
 inline void Quiet_moves(T_List_moves& list, int& count, int piece, int f, uint64_t targets) {
   const int32_t word = Move_word(piece, f, 0, KIND_QUIET, 0);
   const int32_t* keys = history[f];
   int n = count;
   for (; targets; targets &= targets - 1) {
-    const unsigned t = static_cast<unsigned>(first_one(targets));  // an index without sign extension
-    if (!Checked || n < LIST_CAPACITY) {
-      list.move[n] = word | Move_word(0, 0, t, 0, 0);
-      list.sort[n] = keys[t];
-    }
-    ++n;
-    if constexpr (Checked) Check_generator_move(n, f, static_cast<int>(t));
+    Add_quiet<Checked>(list, n, word, keys, f, static_cast<unsigned>(first_one(targets)));
   }
   count = n;
 }
@@ -286,7 +292,35 @@ inline void Add_quiet_sets(T_List_moves& list, int& count, int piece, int f, Set
 // the squares it reaches (up to and including the first piece on each ray).
 template <Direction... Ds>
 inline void Slider_quiet(T_List_moves& list, int& count, int piece, int f, uint64_t reach, uint64_t empty) {
+  if ((reach & empty) == 0) return;  // a shut-in slider, common in the opening
   Add_quiet_sets(list, count, piece, f, reach & empty & Ray<Ds>()[f]...);
+}
+
+// The steps of the pawns on movers, pawn by pawn in increasing order and
+// each pawn's in increasing order of their squares: its single step, and
+// its double step when that square is in doubles.
+template <Colour Us, bool Checked>
+inline void Pawn_steps(T_List_moves& list, int& count, uint64_t movers, uint64_t doubles) {
+  using T = Colour_traits<Us>;
+  int n = count;
+  for (; movers; movers &= movers - 1) {
+    const int f = first_one(movers);
+    const unsigned single = static_cast<unsigned>(f + T::forward), twice = single + T::forward;
+    const int32_t word = Move_word(PIECE_PAWN, f, 0, KIND_QUIET, 0);
+    const int32_t* keys = history[f];
+    const bool double_step = (doubles >> twice) & 1;
+    if (T::white) Add_quiet<Checked>(list, n, word, keys, f, single);
+    if (double_step) Add_quiet<Checked>(list, n, word, keys, f, twice);
+    if (!T::white) Add_quiet<Checked>(list, n, word, keys, f, single);
+  }
+  count = n;
+}
+
+// The same, kept out of line: it runs only for a list close to full.
+template <Colour Us>
+__attribute__((noinline, cold)) void Pawn_steps_checked(T_List_moves& list, int& count, uint64_t movers,
+                                                        uint64_t doubles) {
+  Pawn_steps<Us, true>(list, count, movers, doubles);
 }
 
 // The piece on the nearest occupied square along D from s when it is an
@@ -390,11 +424,11 @@ void Generate_quiet(T_List_moves& list, const T_Bitboard& pos) {
   const uint64_t steppers = own[PIECE_PAWN] & ~(Rank_set(T::promotion_from_rank) | Rank_set(T::last_rank));
   const uint64_t singles = Shifted<T::forward>(steppers) & empty;
   const uint64_t doubles = Shifted<T::forward>(singles & Rank_set(T::double_step_rank + T::forward / 8)) & empty;
-  for (uint64_t set = Shifted<-T::forward>(singles); set; set &= set - 1) {
-    const int f = first_one(set);
-    Add_quiet_sets(list, count, PIECE_PAWN, f,
-                   Shifted<T::forward>(one_bit[f]) | (doubles & Shifted<2 * T::forward>(one_bit[f])));
-  }
+  constexpr int MOST_PAWN_STEPS = 16;
+  if (count <= LIST_CAPACITY - MOST_PAWN_STEPS)
+    Pawn_steps<Us, false>(list, count, Shifted<-T::forward>(singles), doubles);
+  else
+    Pawn_steps_checked<Us>(list, count, Shifted<-T::forward>(singles), doubles);
 
   list.end_list = Clamp_count(count);
 }
