@@ -34,7 +34,7 @@ namespace makemove_detail {
 // the two squares, for the caller to change the union of both sides with.
 template <Colour C>
 inline uint64_t Shift_piece(T_Bitboard& pos, int piece, int f, int t) {
-  const uint64_t both = (uint64_t{1} << f) | (uint64_t{1} << t);
+  const uint64_t both = one_bit[f] | one_bit[t];
   All_pieces<C>(pos) ^= both;
   Pieces<C>(pos)[piece] ^= both;
   Names<C>(pos)[t] = piece;
