@@ -26,18 +26,30 @@ void Sort_walk_start(T_Sort_walk* walk, const T_List_moves*, int begin, int end)
 
 namespace {
 
-// The first index in [q, end) whose key is larger than held, or end. Four
-// keys are compared at a time; lanes past the end are masked off (they are
-// read from within the key array, which the four lanes never leave).
+// The first index in [q, end) whose key is larger than held, or end. Eight
+// keys are compared at a time while eight are left, then four, then the
+// last few with the lanes past the end masked off (they are read from
+// within the key array, which the four lanes never leave).
 inline int First_larger(const int32_t* keys, int q, int end, int32_t held) {
 #if defined(__SSE2__)
-  static constexpr int lanes_left[5] = {0, 1, 3, 7, 15};
   const __m128i bound = _mm_set1_epi32(held);
-  for (; q < end && q <= LIST_CAPACITY - 4; q += 4) {
-    const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + q));
-    const int left = end - q < 4 ? end - q : 4;
-    const int larger = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(four, bound))) & lanes_left[left];
+  const auto four_larger = [&](int at) {
+    return _mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(keys + at)), bound);
+  };
+  for (; q + 8 <= end; q += 8) {
+    // Each lane's result as two bytes of the mask.
+    const int larger = _mm_movemask_epi8(_mm_packs_epi32(four_larger(q), four_larger(q + 4)));
+    if (larger) return q + __builtin_ctz(static_cast<unsigned>(larger)) / 2;
+  }
+  if (q + 4 <= end) {
+    const int larger = _mm_movemask_ps(_mm_castsi128_ps(four_larger(q)));
     if (larger) return q + __builtin_ctz(static_cast<unsigned>(larger));
+    q += 4;
+  }
+  if (q < end && q <= LIST_CAPACITY - 4) {
+    static constexpr int lanes_left[4] = {0, 1, 3, 7};
+    const int larger = _mm_movemask_ps(_mm_castsi128_ps(four_larger(q))) & lanes_left[end - q];
+    return larger ? q + __builtin_ctz(static_cast<unsigned>(larger)) : end;
   }
 #endif
   for (; q < end; ++q) {
