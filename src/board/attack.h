@@ -8,7 +8,9 @@
 
 #include "board/bitboard.h"
 #include "board/colour.h"
+#include "board/move.h"
 #include "board/rays.h"
+#include "board/sliders.h"
 #include "board/tables.h"
 
 namespace attack_detail {
@@ -166,6 +168,55 @@ inline T_Legality Legality(const T_Bitboard& pos) {
   if (attackers == 0) return {tested, ~uint64_t{0}};
   if (attackers & (attackers - 1)) return {tested, 0};
   return {tested, attackers | look.line};
+}
+
+// What the check test after each move of side C needs from the position
+// before the moves: checks_from, by piece type, the squares from which
+// such a piece of C attacks the opponent's king (the lowest one, as
+// King_attacked<Other(C)> takes it), for the occupied squares before the
+// moves. A move lands its piece there exactly when it gives check, unless
+// it leaves a square on a line through that king (it may uncover a
+// slider) or is an en-passant capture, castling or a promotion: those, in
+// tested_from or by their kind, get the attack test itself; so does every
+// move while the opponent's king is attacked already (only then can a move
+// take it and bring a second king of a set-up position into question).
+struct T_Check_test {
+  uint64_t tested_from;
+  uint64_t checks_from[7];
+};
+
+template <Colour Us>
+inline T_Check_test Check_test(const T_Bitboard& pos) {
+  using namespace attack_detail;
+  constexpr Colour Them = Other(Us);
+  T_Check_test test{};
+  const uint64_t kings = Pieces<Them>(pos)[PIECE_KING];
+  if (kings == 0) return test;  // no king, never attacked
+  if (King_attacked<Them>(pos) != 0) {
+    test.tested_from = ~uint64_t{0};
+    return test;
+  }
+  const int k = first_one(kings);
+  const uint64_t occupied = pos.all_piece;
+  const uint64_t diagonal = Diagonal_reach(k, occupied), straight = File_reach(k, occupied) | Rank_reach(k, occupied);
+  test.tested_from = rook_lines[k] | diagonals[k];
+  test.checks_from[PIECE_PAWN] = pawn_attackers<Them>[k];
+  test.checks_from[PIECE_KNIGHT] = knight_moves[k];
+  test.checks_from[PIECE_BISHOP] = diagonal;
+  test.checks_from[PIECE_ROOK] = straight;
+  test.checks_from[PIECE_QUEEN] = diagonal | straight;
+  test.checks_from[PIECE_KING] = king_moves[k];
+  return test;
+}
+
+// Does move, just made by side Us on pos, attack the opponent's king?
+// test is Check_test<Us> of the position before the move.
+template <Colour Us>
+inline bool Gives_check(int32_t move, const T_Bitboard& pos, const T_Check_test& test) {
+  const int kind = Move_kind(move);
+  if (((test.tested_from >> Move_from(move)) & 1) != 0 || (kind != KIND_QUIET && kind != KIND_CAPTURE))
+    return King_attacked<Other(Us)>(pos) != 0;
+  return ((test.checks_from[Move_piece(move)] >> Move_to(move)) & 1) != 0;
 }
 
 int King_white_check(const T_Bitboard* position);

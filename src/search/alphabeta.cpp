@@ -67,6 +67,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
   T_PV line;
   T_Undo undo;
   const T_Legality legality = Legality<Us>(*position);
+  const T_Check_test checks = Check_test<Us>(*position);
   for (int i = 0; i < list.end_list; ++i) {
     const int32_t move = Move_order_next(&order);
     if (i == 0) best_move = move;
@@ -78,7 +79,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     legal_move = true;
     key_path[ply] = position->hash_key;
 
-    const bool gives_check = King_attacked<Them>(*position) != 0;
+    const bool gives_check = Gives_check<Us>(move, *position, checks);
     int new_depth = gives_check ? depth + 1 : depth;
     const int kind = Move_kind(move);
     if (pv && kind == KIND_CAPTURE && last_kind == KIND_CAPTURE) new_depth = depth + 1;

@@ -56,21 +56,26 @@ TEST(KingAttack, EdgeSquaresAndMissingKings) {
 }
 
 // Make_legal decides most moves from what Legality found before them
-// (pins, attackers, evasions) instead of the attack test after them. It
-// must accept exactly the moves after which the king is not attacked, and
-// leave the position as the plain make (or nothing) leaves it: checked on
-// random boards, many with the king attacked once or twice, pinned pieces,
-// several kings or none, and en-passant squares, and along random games.
+// (pins, attackers, evasions) instead of the attack test after them, and
+// Gives_check from what Check_test found (where each piece would attack the
+// opponent's king from). They must agree with the attack tests after each
+// move, and Make_legal must leave the position as the plain make (or
+// nothing) leaves it: checked on random boards, many with a king attacked
+// once or twice, pinned pieces, several kings or none, and en-passant
+// squares, and along random games.
 template <Colour Us>
 void Expect_plain_legality(T_Bitboard& p, const std::string& fen) {
   T_List_moves list{};
   Generate_all<Us>(list, p);
   const T_Legality legality = Legality<Us>(p);
+  const T_Check_test checks = Check_test<Us>(p);
   for (int i = 0; i < list.end_list; ++i) {
     const T_Bitboard before = p;
     T_Undo undo;
     Make<Us>(list.move[i], p, undo);
     const bool legal = King_attacked<Us>(p) == 0;
+    ASSERT_EQ(Gives_check<Us>(list.move[i], p, checks), King_attacked<Other(Us)>(p) != 0)
+        << fen << " " << Move_text(list.move[i]).text;
     const T_Bitboard made = p;
     Unmake<Us>(list.move[i], p, undo);
     ASSERT_EQ(Make_legal<Us>(list.move[i], p, undo, legality), legal) << fen << " " << Move_text(list.move[i]).text;
@@ -108,6 +113,10 @@ TEST(KingAttack, LegalityBeforeTheMoveMatchesTheAttackTestAfterIt) {
       "8/8/8/5k2/3pP3/8/8/4K3 b - e3 0 1",  // taking the checking pawn en passant
       "7k/8/8/3K4/4K3/8/8/b7 w - - 0 1",    // two kings: the lower one moves and is the one looked at
       "1k6/8/8/B7/8/8/3k4/6K1 b - - 0 1",
+      "4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1",   // castling: the rook gives check
+      "k7/2P5/8/8/8/8/8/4K3 w - - 0 1",     // promotions give check or not by the piece
+      "7k/8/8/4pP2/8/8/8/B3K3 w - e6 0 1",  // en passant uncovers the bishop
+      "8/8/8/8/1k6/8/2N5/K2R4 w - - 0 1",   // the knight uncovers the rook
   };
   for (const char* fen : cases) {
     T_Bitboard p = From_fen(fen);
