@@ -62,16 +62,17 @@ inline int First_larger(const int32_t* keys, int q, int end, int32_t held) {
 
 // Only the entries with a larger key than the held one change anything:
 // each is exchanged with the held entry. Few keys beat the held one, so
-// the walk looks for them four at a time and writes only at exchanges.
+// the walk looks for them several at a time and writes only at exchanges.
 //
-// The pass before left the largest key of the rest at p - 1; when the
-// entry at p has that key too, nothing behind it is larger and the pass
-// would exchange nothing (long runs of equal keys are common).
+// The last entry of a segment is in place already. The pass before left
+// the largest key of the rest at p - 1; when the entry at p has that key
+// too, nothing behind it is larger and the pass would exchange nothing
+// (long runs of equal keys are common).
 void Sort_pass(T_List_moves* list, T_Sort_walk* walk, int p) {
   const int end = walk->end;
   int32_t* moves = list->move;
   int32_t* keys = list->sort;
-  if (p > walk->begin && keys[p] == keys[p - 1]) return;
+  if (p + 1 >= end || (p > walk->begin && keys[p] == keys[p - 1])) return;
   int32_t held_move = moves[p];
   int32_t held_key = keys[p];
   for (int q = First_larger(keys, p + 1, end, held_key); q < end; q = First_larger(keys, q + 1, end, held_key)) {
