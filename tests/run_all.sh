@@ -11,14 +11,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
-need=()
-for pkg in g++ cmake make libgtest-dev clang-format-14; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
-fi
+source tests/install_missing.sh
+install_missing g++ cmake make libgtest-dev clang-format-14
 bash tests/games/setup.sh
 
 echo "== format (clang-format 14)"

@@ -17,15 +17,8 @@ cd "$(dirname "$0")/../.."
 root=$PWD
 log() { echo "[arm] $*"; }
 
-need=()
-for pkg in g++ cmake make g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user binutils; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  log "installing ${need[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+source tests/install_missing.sh
+install_missing g++ cmake make g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user binutils
 
 positions="$root/../shared/positions.epd"
 [ -f "$positions" ] || { echo "missing $positions" >&2; exit 1; }

@@ -41,19 +41,9 @@ esac
 targets=(uci_session uci_commands fen parameter_file)
 declare -A inputs_of=([uci_session]=uci_session [uci_commands]=uci_session [fen]=fen [parameter_file]=parameter_file)
 
-need=()
-for pkg in g++ cmake make libgtest-dev; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ "$run_fuzz" = 1 ]; then
-  for pkg in clang-14 libclang-rt-14-dev; do
-    dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-  done
-fi
-if [ ${#need[@]} -gt 0 ]; then
-  apt-get update
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
-fi
+source tests/install_missing.sh
+install_missing g++ cmake make libgtest-dev
+[ "$run_fuzz" = 0 ] || install_missing clang-14 libclang-rt-14-dev
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

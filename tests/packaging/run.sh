@@ -17,16 +17,9 @@ root=$PWD
 log() { echo "[packaging] $*"; }
 started=$SECONDS
 
-need=()
-for pkg in g++ cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf \
-  qemu-user wine wine64 zip unzip dpkg-dev lintian man-db binutils; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  log "installing ${need[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+source tests/install_missing.sh
+install_missing g++ cmake make g++-mingw-w64-x86-64 g++-mingw-w64-i686 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf \
+  qemu-user wine wine64 zip unzip dpkg-dev lintian man-db binutils
 
 dist=$root/build-release/dist
 rm -rf "$dist"

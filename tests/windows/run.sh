@@ -14,24 +14,9 @@ root=$PWD
 
 log() { echo "[windows] $*"; }
 
-apt_updated=no
-apt_install() {
-  if [ "$apt_updated" = no ]; then
-    apt-get update -qq
-    apt_updated=yes
-  fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >/dev/null
-}
-
 # --- Tools ---------------------------------------------------------------------
-need=()
-for pkg in g++ cmake make libgtest-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  log "installing ${need[*]}"
-  apt_install "${need[@]}"
-fi
+source tests/install_missing.sh
+install_missing g++ cmake make libgtest-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
 
 # 32-bit Wine needs the i386 architecture; without it the 32-bit .exe is only built.
 wine32=no
@@ -42,7 +27,7 @@ if [ "${ENGINE_WINE32:-1}" != 0 ]; then
     log "installing wine32:i386"
     started=$SECONDS
     if { dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386; } &&
-      apt-get update -qq && apt_updated=yes &&
+      apt-get update -qq &&
       timeout 600 env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null; then
       wine32=yes
