@@ -43,17 +43,6 @@ inline int Nearest(uint64_t subset) {
     return last_one(subset);
 }
 
-// Squares a slider on s reaches along D, up to but excluding the first
-// occupied square.
-template <Direction D>
-inline uint64_t Ray_open(int s, uint64_t occupied) {
-  const uint64_t ray = Ray<D>()[s];
-  const uint64_t hit = ray & occupied;
-  if (hit == 0) return ray;
-  const int b = Nearest<D>(hit);
-  return ray ^ Ray<D>()[b] ^ one_bit[b];
-}
-
 // The nearest occupied square along D from s, or -1 when the ray is empty.
 template <Direction D>
 inline int First_blocker(int s, uint64_t occupied) {
