@@ -1,11 +1,10 @@
 // The platform layer for POSIX systems: standard input read with read(2) and
-// tested with poll(2), the monotonic clock, unbuffered output and exit.
+// tested with poll(2), the monotonic clock, output with write(2) and exit.
 #include <errno.h>
 #include <poll.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +12,6 @@
 #include "platform/io.h"
 #include "platform/line_reader.h"
 
-bool out_silent = false;
 void (*engine_exit_handler)(int status) = nullptr;
 
 namespace {
@@ -36,6 +34,8 @@ T_Line_reader standard_input;
 // Makes sure at least one byte is held. Returns 1, END_OF_INPUT or READ_ERROR.
 int Fill(T_Line_reader* reader) {
   if (reader->next < reader->end) return 1;
+  // The read may wait: whatever was written must be out first.
+  Out_flush();
   for (;;) {
     ssize_t count = read(reader->fd, reader->buffer, sizeof reader->buffer);
     if (count > 0) {
@@ -122,7 +122,7 @@ unsigned Line_reader_available(T_Line_reader* reader) {
 }
 
 void Io_init() {
-  setvbuf(stdout, nullptr, _IONBF, 0);
+  setvbuf(stdout, nullptr, _IOLBF, 4096);
   setvbuf(stdin, nullptr, _IONBF, 0);
 }
 
@@ -132,19 +132,18 @@ unsigned Input_available() { return Line_reader_available(&standard_input); }
 
 int32_t Clock_ms() { return static_cast<int32_t>(Monotonic_ms() - process_start_ms); }
 
-void Out(const char* text) {
-  if (out_silent) return;
-  fwrite(text, 1, strlen(text), stdout);
-}
-
-void Out_int(int64_t value) {
-  if (out_silent) return;
-  char digits[24];
-  int length = snprintf(digits, sizeof digits, "%" PRId64, value);
-  fwrite(digits, 1, static_cast<size_t>(length), stdout);
+void Write_standard_output(const char* bytes, size_t length) {
+  while (length > 0) {
+    const ssize_t written = write(1, bytes, length);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;  // the reader has gone: nothing more can be delivered
+    bytes += written;
+    length -= static_cast<size_t>(written);
+  }
 }
 
 void Engine_exit(int status) {
+  Out_flush();
   if (engine_exit_handler != nullptr) engine_exit_handler(status);
   // A handler must not return; if one does, the process still ends here.
   exit(status);

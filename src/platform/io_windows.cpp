@@ -1,6 +1,6 @@
 // The platform layer for Windows: standard input read with ReadFile into the
 // engine's own buffer, the input test of the console and pipe API, a wall
-// clock from the performance counter, binary unbuffered output and exit.
+// clock from the performance counter, binary output and exit.
 //
 // A pipe that PeekNamedPipe cannot test (under Wine, a pipe from a Linux
 // process) is read ahead by a second thread of this file alone; the rest of
@@ -18,7 +18,6 @@
 
 #include "platform/io.h"
 
-bool out_silent = false;
 void (*engine_exit_handler)(int status) = nullptr;
 
 namespace {
@@ -210,6 +209,8 @@ int Read_ahead_take(char* block, int32_t size) {
 // Makes sure at least one byte is held. Returns 1, END_OF_INPUT or READ_ERROR.
 int Fill(T_Input_reader* reader) {
   if (reader->next < reader->end) return 1;
+  // The read may wait: whatever was written must be out first.
+  Out_flush();
   int got = read_ahead.started ? Read_ahead_take(reader->buffer, sizeof reader->buffer)
                                : Read_block(Input_handle(), reader->buffer, sizeof reader->buffer);
   if (got < 0) return got;
@@ -338,36 +339,20 @@ int32_t Clock_ms() {
   return static_cast<int32_t>(seconds * 1000 + rest * 1000 / counter_frequency);
 }
 
-void Out(const char* text) {
-  if (out_silent) return;
-  // _write goes straight to the handle (the stream is unbuffered anyway), so
-  // each call is one write as long as the pipe takes it whole.
-  size_t length = strlen(text);
+void Write_standard_output(const char* bytes, size_t length) {
+  // _write goes straight to the handle (the stream is unbuffered), so each
+  // call is one write as long as the pipe takes it whole.
   while (length > 0) {
     unsigned part = length > 0x40000000u ? 0x40000000u : static_cast<unsigned>(length);
-    int written = _write(1, text, part);
+    int written = _write(1, bytes, part);
     if (written <= 0) return;  // the reader has gone: nothing more can be delivered
-    text += written;
+    bytes += written;
     length -= static_cast<size_t>(written);
   }
 }
 
-void Out_int(int64_t value) {
-  if (out_silent) return;
-  // Formatted by hand: msvcrt's printf family does not know every 64-bit format.
-  char digits[24];
-  char* p = digits + sizeof digits;
-  *--p = '\0';
-  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) *--p = '-';
-  Out(p);
-}
-
 void Engine_exit(int status) {
+  Out_flush();
   if (engine_exit_handler != nullptr) engine_exit_handler(status);
   // A handler must not return; if one does, the process still ends here.
   exit(status);

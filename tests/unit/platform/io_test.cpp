@@ -22,6 +22,7 @@ std::string Capture_stdout(const std::function<void()>& body) {
   dup2(fds[1], 1);
   close(fds[1]);
   body();
+  Out_flush();
   fflush(stdout);
   dup2(saved, 1);
   close(saved);
