@@ -2,7 +2,7 @@
 // line (the replies are written a word or a number at a time) are gathered
 // here and handed to the operating system as one write when the line ends.
 // A search prints a few hundred lines, several thousand pieces; one system
-// call per piece cost a tenth of the time of a short search, and a reader
+// call per piece cost about 6% of the time of a short search, and a reader
 // of the pipe sees the same lines at the same moments, since nothing is
 // held back once its line is complete.
 #include <cstdlib>
