@@ -89,21 +89,7 @@ TEST(KingAttack, LegalityBeforeTheMoveMatchesTheAttackTestAfterIt) {
   const char pieces[] = "PNBRQKpnbrqkBRQbrq";  // sliders twice: more pins and line attacks
   const char* passages[] = {"-", "-", "c6", "d6", "e3", "f3", "a6", "h3"};
   for (int trial = 0; trial < 4000; ++trial) {
-    std::string fen;
-    for (int rank = 7; rank >= 0; --rank) {
-      int empty = 0;
-      for (int file = 0; file < 8; ++file) {
-        if (random() % 4 != 0) {
-          ++empty;
-          continue;
-        }
-        if (empty) fen += static_cast<char>('0' + empty);
-        empty = 0;
-        fen += pieces[random() % 18];
-      }
-      if (empty) fen += static_cast<char>('0' + empty);
-      if (rank) fen += '/';
-    }
+    std::string fen = Random_placement(random, pieces, 4);
     fen += std::string(trial % 2 ? " w" : " b") + " KQkq " + passages[random() % 8] + " 0 1";
     T_Bitboard p = From_fen(fen);
     With_colour(Side_to_move(p), [&](auto us) { Expect_plain_legality<us>(p, fen); });

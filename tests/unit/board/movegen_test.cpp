@@ -238,21 +238,7 @@ TEST_F(Generator, CapturesAfterEvaluationMatchThePlainGenerator) {
   std::mt19937 random(99);
   const char pieces[] = "PNBRQKpnbrqk";
   for (int trial = 0; trial < 5000; ++trial) {
-    std::string fen;
-    for (int rank = 7; rank >= 0; --rank) {
-      int empty = 0;
-      for (int file = 0; file < 8; ++file) {
-        if (random() % 3 != 0) {
-          ++empty;
-          continue;
-        }
-        if (empty) fen += static_cast<char>('0' + empty);
-        empty = 0;
-        fen += pieces[random() % 12];
-      }
-      if (empty) fen += static_cast<char>('0' + empty);
-      if (rank) fen += '/';
-    }
+    const std::string fen = Random_placement(random, pieces, 3);
     const T_Bitboard position = From_fen((fen + " w - - 0 1").c_str());
     T_Slider_reach reach;
     Evaluation(&position, &reach);
