@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../board/board_helpers.h"
 #include "board/tables.h"
 #include "eval/parameters.h"
 #include "uci/uci.h"
@@ -191,21 +192,7 @@ TEST(Evaluation, PortableCountGivesTheSameScore) {
     if (trial % 2) eval_parameters.Z = static_cast<int32_t>(random() % 41) - 20;
     // A random placement with up to about half of the board occupied.
     const unsigned density = 2 + random() % 6;
-    std::string fen;
-    for (int rank = 7; rank >= 0; --rank) {
-      int empty = 0;
-      for (int file = 0; file < 8; ++file) {
-        if (random() % density != 0) {
-          ++empty;
-          continue;
-        }
-        if (empty) fen += std::to_string(empty);
-        empty = 0;
-        fen += pieces[random() % 12];
-      }
-      if (empty) fen += std::to_string(empty);
-      if (rank) fen += '/';
-    }
+    std::string fen = Random_placement(random, pieces, density);
     fen += " w - - 0 1";
     T_Bitboard position;
     std::memset(&position, 0, sizeof position);
