@@ -31,6 +31,13 @@ struct T_Bitboard {
   bool castling_k;
   uint64_t hash_key;
   int32_t eval;
+  // Each side's knights, bishops, rooks and queens at their
+  // cost_figure_rubikon weights: what decides whether the other side is
+  // scored in the endgame manner. Counted afresh by Non_pawn_material_count
+  // (when a record is built from a FEN and when a search starts, the weights
+  // being those loaded then); make and unmake keep it current.
+  int64_t white_non_pawn;
+  int64_t black_non_pawn;
 };
 
 // Adds delta to a material balance (the eval field). The piece values come

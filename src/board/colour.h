@@ -95,6 +95,10 @@ constexpr auto& All_pieces(Board& p) {
   return Pick<C>(p.all_white_piece, p.all_black_piece);
 }
 template <Colour C, class Board>
+constexpr auto& Non_pawn(Board& p) {
+  return Pick<C>(p.white_non_pawn, p.black_non_pawn);
+}
+template <Colour C, class Board>
 constexpr auto Names(Board& p) {
   return Pick<C>(&p.white_name_from_coord[0], &p.black_name_from_coord[0]);
 }

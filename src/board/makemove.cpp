@@ -101,6 +101,8 @@ void Make_other_kinds(int32_t move, T_Bitboard& pos) {
   int32_t* own_names = Names<Us>(pos);
   int32_t* their_names = Names<Them>(pos);
   const int32_t* cost = eval_parameters.cost_figure;
+  // Zero for pawns and kings, so every capture can subtract its victim's.
+  const int32_t* non_pawn_cost = eval_parameters.cost_figure_rubikon;
 
   pos.taking_passage_yes = false;
 
@@ -112,6 +114,7 @@ void Make_other_kinds(int32_t move, T_Bitboard& pos) {
     Flip<Them>(pos, victim, t);
     their_names[t] = 0;
     pos.eval = Material_add(pos.eval, T::sign * int64_t{cost[victim]});
+    Non_pawn<Them>(pos) -= non_pawn_cost[victim];
     Shift_piece<Us>(pos, piece, f, t);
     Clear_own_rights<Us>(pos, piece, f);
     Clear_their_rights<Us>(pos, Move_captured(move), t);
@@ -140,8 +143,10 @@ void Make_other_kinds(int32_t move, T_Bitboard& pos) {
       Flip<Them>(pos, victim, t);
       their_names[t] = 0;
       gain += cost[victim];
+      Non_pawn<Them>(pos) -= non_pawn_cost[victim];
       Clear_their_rights<Us>(pos, Move_captured(move), t);
     }
+    Non_pawn<Us>(pos) += non_pawn_cost[piece];
     Flip<Us>(pos, own_names[f], f);
     Flip<Us>(pos, piece, t);
     own_names[t] = piece;
@@ -160,12 +165,14 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos) {
   int32_t* own_names = Names<Us>(pos);
   int32_t* their_names = Names<Them>(pos);
   const int32_t* cost = eval_parameters.cost_figure;
+  const int32_t* non_pawn_cost = eval_parameters.cost_figure_rubikon;
 
   if (kind == KIND_CAPTURE) {
     Shift_piece<Us>(pos, own_names[t], t, f);
     their_names[t] = captured;
     Flip<Them>(pos, captured, t);
     pos.eval = Material_add(pos.eval, -T::sign * int64_t{cost[captured]});
+    Non_pawn<Them>(pos) += non_pawn_cost[captured];
     pos.all_piece ^= one_bit[f];
     return;
   }
@@ -182,6 +189,7 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos) {
     pos.eval = Material_add(pos.eval, -T::sign * int64_t{eval_parameters.PAWN});
   } else if (Kind_is_promotion(kind)) {
     int64_t gain = int64_t{cost[own_names[t]]} - eval_parameters.PAWN;
+    Non_pawn<Us>(pos) -= non_pawn_cost[own_names[t]];
     Flip<Us>(pos, own_names[t], t);
     own_names[f] = PIECE_PAWN;
     own_names[t] = 0;
@@ -190,6 +198,7 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos) {
       their_names[t] = captured;
       Flip<Them>(pos, captured, t);
       gain += cost[captured];
+      Non_pawn<Them>(pos) += non_pawn_cost[captured];
     }
     pos.eval = Material_add(pos.eval, -T::sign * gain);
   }
@@ -204,6 +213,17 @@ template void Unmake_other_kinds<WHITE>(int32_t, T_Bitboard&);
 template void Unmake_other_kinds<BLACK>(int32_t, T_Bitboard&);
 
 }  // namespace makemove_detail
+
+void Non_pawn_material_count(T_Bitboard* position) {
+  const int32_t* cost = eval_parameters.cost_figure_rubikon;
+  auto side = [cost](const uint64_t* pieces) {
+    int64_t material = 0;
+    for (int code = PIECE_KNIGHT; code <= PIECE_QUEEN; ++code) material += int64_t{cost[code]} * popcount(pieces[code]);
+    return material;
+  };
+  position->white_non_pawn = side(position->white_piece);
+  position->black_non_pawn = side(position->black_piece);
+}
 
 void Make_move_white(int index, T_Bitboard* position, T_Undo* undo, const T_List_moves* list) {
   Make<WHITE>(list->move[index], *position, *undo);

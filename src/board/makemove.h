@@ -28,6 +28,10 @@ void Make_move_black(int index, T_Bitboard* position, T_Undo* undo, const T_List
 void Unmake_move_white(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list);
 void Unmake_move_black(T_Bitboard* position, int index, const T_Undo* undo, const T_List_moves* list);
 
+// Counts each side's non-pawn material (white_non_pawn, black_non_pawn)
+// from its pieces, at the weights loaded now.
+void Non_pawn_material_count(T_Bitboard* position);
+
 namespace makemove_detail {
 
 // Moves a piece of side C from f to t in its sets and square map; returns

@@ -32,17 +32,6 @@ inline int Count(uint64_t set) {
     return popcount(set);
 }
 
-// Non-pawn material of one side, weighted by cost_figure_rubikon.
-template <Colour Us, bool Hardware>
-int64_t Non_pawn_material(const T_Bitboard& position) {
-  const uint64_t* pieces = Pieces<Us>(position);
-  const int32_t* cost = eval_parameters.cost_figure_rubikon;
-  int64_t material = 0;
-  for (int code = PIECE_KNIGHT; code <= PIECE_QUEEN; ++code)
-    material += int64_t{cost[code]} * Count<Hardware>(pieces[code]);
-  return material;
-}
-
 // The three squares in front of a king on k, by plain square arithmetic
 // (so they wrap around at the a- and h-files); a square off the board is
 // left out of the set and so never counts as covered.
@@ -264,9 +253,10 @@ inline int Evaluate(const T_Bitboard& pos, T_Slider_reach& reach) {
   Score score = 0;
 
   // A side is scored in the endgame manner once the opponent's pieces other
-  // than pawns and king are worth no more than rubikon.
-  const bool white_endgame = Non_pawn_material<BLACK, Hardware>(pos) <= p.rubikon;
-  const bool black_endgame = Non_pawn_material<WHITE, Hardware>(pos) <= p.rubikon;
+  // than pawns and king are worth no more than rubikon (the record keeps
+  // that material current).
+  const bool white_endgame = pos.black_non_pawn <= p.rubikon;
+  const bool black_endgame = pos.white_non_pawn <= p.rubikon;
 
   const int white_king = King_term<WHITE, Hardware>(pos, white_endgame, score);
   const int black_king = King_term<BLACK, Hardware>(pos, black_endgame, score);

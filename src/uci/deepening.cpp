@@ -1,3 +1,4 @@
+#include "board/makemove.h"
 #include "board/move.h"
 #include "board/tables.h"
 #include "eval/parameters.h"
@@ -83,6 +84,7 @@ void Deepening(T_Bitboard* position, T_Last_moves* last_moves, int64_t* nodes_co
 
   const int test_eval = Start_material(position);
   position->eval = test_eval;
+  Non_pawn_material_count(position);
   control->time_limit = 50 * time_move;
   control->stop_at_input_end = infinite && time_move == -1.0;
   bool mate_found = false;

@@ -119,6 +119,7 @@ void Fen_to_bitboard(T_Bitboard* position, const char* fen) {
     }
   }
   position->all_piece = position->all_white_piece | position->all_black_piece;
+  Non_pawn_material_count(position);
 
   // Side to move, then past the letter and one blank.
   p = Skip_blanks(p);

@@ -273,6 +273,8 @@ FUZZ_UNINSTRUMENTED std::string Record_difference(const T_Bitboard& e, const T_B
   if (board_only) return std::string();
   FUZZ_FIELD(hash_key)
   FUZZ_FIELD(eval)
+  FUZZ_FIELD(white_non_pawn)
+  FUZZ_FIELD(black_non_pawn)
 #undef FUZZ_FIELD
   return std::string();
 }

@@ -43,6 +43,10 @@ void Check_material_of_moves() {
       Fuzz_fail("move " + std::to_string(i) + " left a material balance of " + std::to_string(position.eval) +
                     " instead of " + std::to_string(Start_material(&position)),
                 position);
+    T_Bitboard counted = position;
+    Non_pawn_material_count(&counted);
+    if (counted.white_non_pawn != position.white_non_pawn || counted.black_non_pawn != position.black_non_pawn)
+      Fuzz_fail("move " + std::to_string(i) + " left a non-pawn material other than a fresh count's", position);
     Static_score(&position);
     Unmake<Us>(list.move[i], position, undo);
   }

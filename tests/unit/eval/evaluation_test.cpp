@@ -308,6 +308,7 @@ void Put(T_Bitboard& b, bool white, int piece, int s) {
   (white ? b.white_name_from_coord : b.black_name_from_coord)[s] = piece;
   (white ? b.all_white_piece : b.all_black_piece) |= uint64_t{1} << s;
   b.all_piece |= uint64_t{1} << s;
+  (white ? b.white_non_pawn : b.black_non_pawn) += eval_parameters.cost_figure_rubikon[piece];
 }
 
 // Random weights: mostly small, sometimes at the 32-bit limits.

@@ -63,6 +63,10 @@ TEST_F(ExtremeWeights, MakeAndUnmakeKeepTheBalanceOfAFreshCount) {
     T_Undo undo;
     Make_move_black(i, &b, &undo, &list);
     EXPECT_EQ(b.eval, Start_material(&b)) << "move " << i;
+    T_Bitboard counted = b;
+    Non_pawn_material_count(&counted);
+    EXPECT_EQ(b.white_non_pawn, counted.white_non_pawn) << "move " << i;
+    EXPECT_EQ(b.black_non_pawn, counted.black_non_pawn) << "move " << i;
     Unmake_move_black(&b, i, &undo, &list);
     EXPECT_EQ(b.eval, before) << "move " << i;
   }
