@@ -37,8 +37,9 @@ class MakeUnmake : public ::testing::Test {
   }
 
   // Walks every pseudo-legal move to the given depth. After each make the
-  // incremental key must equal the key from scratch and eval the material;
-  // after each unmake every field must be back (Test_bitboard prints it).
+  // incremental key must equal the key from scratch, eval the material and
+  // the non-pawn material a fresh count; after each unmake every field must
+  // be back (Test_bitboard prints it).
   template <Colour Us>
   static void Walk(T_Bitboard* p, int depth, int* moves, bool* kinds_seen) {
     T_List_moves list{};
@@ -52,7 +53,10 @@ class MakeUnmake : public ::testing::Test {
       Hash_key_move(Us, &list, i, p);
       T_Bitboard fresh = *p;
       Start_hash_key(&fresh);
+      Non_pawn_material_count(&fresh);
       ASSERT_EQ(p->hash_key, fresh.hash_key) << Move_text(list.move[i]).text;
+      ASSERT_EQ(p->white_non_pawn, fresh.white_non_pawn) << Move_text(list.move[i]).text;
+      ASSERT_EQ(p->black_non_pawn, fresh.black_non_pawn) << Move_text(list.move[i]).text;
       ASSERT_EQ(p->eval, Material(*p)) << Move_text(list.move[i]).text;
       ASSERT_EQ(p->all_piece, p->all_white_piece | p->all_black_piece);
       ++*moves;
