@@ -49,8 +49,11 @@ void Last_moves_from_text(const char* moves, T_Last_moves* last_moves) {
 }
 
 void Go_command(const char* line, T_Bitboard* position, const char* moves, int64_t* nodes_counter) {
-  std::strncpy(go_text, line, LINE_CAPACITY - 1);
-  go_text[LINE_CAPACITY - 1] = '\0';
+  // The line and its NUL only (strncpy would fill the rest of the 64 KiB
+  // buffer with zeros).
+  const size_t length = strnlen(line, LINE_CAPACITY - 1);
+  std::memcpy(go_text, line, length);
+  go_text[length] = '\0';
 
   // A line of 65,535 characters holds at most 32,768 tokens.
   static char* tokens[LINE_CAPACITY / 2 + 1];
