@@ -38,20 +38,12 @@ if [ "${ENGINE_WINE32:-1}" != 0 ]; then
   fi
 fi
 
-# Once wine32 is installed, Debian's wine script always starts Wine's 32-bit
-# loader, which a kernel without 32-bit program support refuses ("Exec format
-# error"), for 64-bit programs too. Wine's 64-bit loader is then called
-# directly, through a wine and wine-stable of our own ahead on the PATH, and
-# the 32-bit .exe is only built.
-if [ "$wine32" = yes ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# A kernel without 32-bit program support cannot run the 32-bit loader; Wine
+# then runs through its 64-bit loader and the 32-bit .exe is only built.
+source tests/wine_loader.sh
+if [ "$wine32" = yes ] && ! wine32_runs build-wine/bin; then
   log "this kernel does not run 32-bit programs: the 32-bit .exe is built but not run"
   wine32=no
-  mkdir -p build-wine/bin
-  for name in wine wine-stable; do
-    printf '#!/bin/sh\nWINELOADER=/usr/lib/wine/wine64 exec /usr/lib/wine/wine64 "$@"\n' >"build-wine/bin/$name"
-    chmod +x "build-wine/bin/$name"
-  done
-  export PATH="$root/build-wine/bin:$PATH"
 fi
 
 # --- Builds --------------------------------------------------------------------
