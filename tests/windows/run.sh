@@ -39,9 +39,11 @@ if [ "${ENGINE_WINE32:-1}" != 0 ]; then
 fi
 
 # A kernel without 32-bit program support cannot run the 32-bit loader; Wine
-# then runs through its 64-bit loader and the 32-bit .exe is only built.
+# then runs through its 64-bit loader and the 32-bit .exe is only built. The
+# check runs even when 32-bit Wine is not wanted: an earlier install of it
+# breaks the 64-bit runs just the same.
 source tests/wine_loader.sh
-if [ "$wine32" = yes ] && ! wine32_runs build-wine/bin; then
+if ! wine32_runs build-wine/bin && [ "$wine32" = yes ]; then
   log "this kernel does not run 32-bit programs: the 32-bit .exe is built but not run"
   wine32=no
 fi
