@@ -10,6 +10,7 @@
 #include "board/colour.h"
 #include "board/makemove.h"  // Make<C> and Unmake<C>, inline: quiet moves are made at the caller
 #include "board/move.h"
+#include "board/movegen.h"
 #include "board/sliders.h"
 
 // Side C's captures, en-passant captures and promotions, written to the
@@ -26,6 +27,13 @@ void Generate_captures(T_List_moves& list, const T_Bitboard& pos, const T_Slider
 // Generate_captures<C> listed for the same position.
 template <Colour C>
 void Generate_quiet(T_List_moves& list, const T_Bitboard& pos);
+
+// Plans side C's quiet moves behind the captures already in the list (see
+// T_Quiet_plan); end_list is left at the captures. A list that might come
+// close to its capacity gets its quiet moves written at once instead (the
+// plan is then written and counted), and false is returned.
+template <Colour C>
+bool Plan_quiet(T_Quiet_plan& plan, T_List_moves& list, const T_Bitboard& pos);
 
 // Every pseudo-legal move of side C: captures and promotions, then quiet moves.
 template <Colour C>

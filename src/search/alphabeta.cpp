@@ -1,3 +1,5 @@
+#include <climits>
+
 #include "eval/evaluation.h"
 #include "hash/table.h"
 #include "hash/zobrist.h"
@@ -6,6 +8,28 @@
 #include "search/pv.h"
 
 namespace {
+
+// Each interior node's plan of its quiet moves, by ply (a line has one node
+// at each ply).
+T_Quiet_plan quiet_plans[INTERIOR_PLY_LIMIT];
+
+// The shared late-move limit of a node whose quiet moves are only planned
+// depends on their number; it is counted only if a node reads the limit.
+// LMR_FROM_PLAN in the limit stands for that count from lmr_plan, the plan
+// of the last node that set the limit (a later node at the same ply, the
+// only one to reuse that plan, sets the limit again).
+constexpr int32_t LMR_FROM_PLAN = INT32_MIN;
+T_Quiet_plan* lmr_plan = nullptr;
+
+inline int32_t Late_move_limit(int32_t end_captures, int quiets) {
+  return end_captures - static_cast<int32_t>(quiets * (-0.3)) + 3;
+}
+
+inline int32_t Lmr_limit(T_Search_control* control) {
+  if (control->lmr_limit == LMR_FROM_PLAN)
+    control->lmr_limit = Late_move_limit(lmr_plan->begin, Planned_quiet_count(lmr_plan));
+  return control->lmr_limit;
+}
 
 // Fail-soft alpha-beta node with White maximising and Black minimising; no
 // sign is flipped between plies. depth is the ply at which the horizon lies.
@@ -50,15 +74,24 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
   }
 
   // Moves in the order of the sort, the killers and the hash move, sorted
-  // only as far as the loop below gets.
+  // only as far as the loop below gets; the quiet moves are only planned,
+  // and written when the loop gets to them, which most nodes never do.
   T_List_moves list;
-  Generate_all<Us>(list, *position);
+  Generate_captures<Us>(list, *position);
+  T_Quiet_plan& plan = quiet_plans[ply];
+  const bool planned = Plan_quiet<Us>(plan, list, *position);
   T_Move_order order;
-  Move_order_start(&order, &list, ply, Hash_probe(position->hash_key) ? Hash_stored_move(position->hash_key) : 0);
+  Move_order_start(&order, &list, ply, Hash_probe(position->hash_key) ? Hash_stored_move(position->hash_key) : 0,
+                   planned ? &plan : nullptr);
 
   // Shared late-move limit: every interior node overwrites it, and the loop
   // below reads whatever value the last node to get here left.
-  control->lmr_limit = list.end_captures - static_cast<int32_t>((list.end_list - list.end_captures) * (-0.3)) + 3;
+  if (planned) {
+    control->lmr_limit = LMR_FROM_PLAN;
+    lmr_plan = &plan;
+  } else {
+    control->lmr_limit = Late_move_limit(list.end_captures, list.end_list - list.end_captures);
+  }
 
   int best = Worst_score<Us>();
   int32_t best_move = 0;
@@ -68,8 +101,9 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
   T_Undo undo;
   const T_Legality legality = Legality<Us>(*position);
   const T_Check_test checks = Check_test<Us>(*position);
-  for (int i = 0; i < list.end_list; ++i) {
+  for (int i = 0;; ++i) {
     const int32_t move = Move_order_next(&order);
+    if (move == 0) break;
     if (i == 0) best_move = move;
     if (!Make_legal<Us>(move, *position, undo, legality)) continue;
     control->nodes += 1;
@@ -94,7 +128,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
       v = Alpha_beta<Them>(control, position, last_moves, alpha, beta, new_depth, ply + 1, kind, pv, gives_check,
                            in_null);
     } else {
-      if (i > control->lmr_limit && !pv && remaining >= 3 && !gives_check)
+      if (!pv && remaining >= 3 && !gives_check && i > Lmr_limit(control))
         v = Alpha_beta<Them>(control, position, last_moves, zero_alpha, zero_beta, new_depth - 1, ply + 1, kind, false,
                              false, in_null);
       else
@@ -116,6 +150,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
       best_move = move;
       if (Better<Us>(v, Us == WHITE ? alpha : beta)) {
         if (Us == WHITE ? v >= beta : v <= alpha) {
+          Move_order_finish(&order);
           if (kind != KIND_CAPTURE) {
             killer_2[ply] = killer_1[ply];
             killer_1[ply] = move;
@@ -131,6 +166,7 @@ int alpha_beta(T_Search_control* control, T_Bitboard* position, const T_Last_mov
     }
   }
 
+  Move_order_finish(&order);
   if (legal_move) {
     if (raised) Pv_give_returned(&line);
     Hash_save_move(control->depth_max, best, ply, raised ? BOUND_EXACT : BOUND_NOT_RAISED, best_move,

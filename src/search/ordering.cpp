@@ -6,6 +6,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "board/movegen.h"
+
 int32_t killer_1[KILLER_PLIES];
 int32_t killer_2[KILLER_PLIES];
 int32_t history[64][64];
@@ -129,8 +131,28 @@ void Killers_first(T_List_moves* list, int start, int ply) {
   Move_to_front(list, start + 1, killer_2[ply]);
 }
 
-void Move_order_start(T_Move_order* order, T_List_moves* list, int ply, int32_t hash_move) {
+namespace {
+
+// The orders whose quiet moves are planned but not yet written, outermost
+// first: the nodes on the current line that have not got to their quiet
+// moves. Their moves must be written before the history table changes.
+constexpr int PENDING_CAPACITY = 128;
+T_Move_order* pending[PENDING_CAPACITY];
+int pending_count = 0;
+
+// Writes an order's planned quiet moves and lets its walk of them run to
+// the end of the list.
+void Write_quiets(T_Move_order* order) {
+  Write_planned_quiets(order->plan);
+  order->plan = nullptr;
+  order->quiets.end = order->list->end_list;
+}
+
+}  // namespace
+
+void Move_order_start(T_Move_order* order, T_List_moves* list, int ply, int32_t hash_move, T_Quiet_plan* plan) {
   order->list = list;
+  order->plan = plan;
   Sort_walk_start(&order->captures, list, 0, list->end_captures);
   Sort_walk_start(&order->quiets, list, list->end_captures, list->end_list);
   if (list->end_captures > 0) Sort_pass(list, &order->captures, 0);
@@ -163,8 +185,20 @@ void Move_order_start(T_Move_order* order, T_List_moves* list, int ply, int32_t 
     has_k2 |= m == k2;
     has_hash |= m == hash_move;
   }
-  order->killer_1 = has_k1 ? k1 : 0;
-  order->killer_2 = has_k2 ? k2 : 0;
+  // A killer that is not a capture is looked for among the planned quiet
+  // moves only once the order gets to its place: most nodes end before.
+  order->planned = plan;
+  order->unchecked_1 = plan != nullptr && !has_k1 && k1 != 0;
+  order->unchecked_2 = plan != nullptr && !has_k2 && k2 != 0;
+  order->killer_1 = has_k1 || order->unchecked_1 ? k1 : 0;
+  order->killer_2 = has_k2 || order->unchecked_2 ? k2 : 0;
+  if (plan != nullptr) {
+    has_hash = has_hash || Planned_quiet(plan, hash_move);
+    if (pending_count < PENDING_CAPACITY)
+      pending[pending_count++] = order;
+    else
+      Write_quiets(order);
+  }
   order->hash_move = has_hash ? hash_move : 0;
   order->passed_1 = order->passed_2 = 0;
   order->passed_hash = order->hash_move;
@@ -178,6 +212,12 @@ inline int32_t Next_sorted(T_Move_order* order) {
   T_List_moves* list = order->list;
   for (;;) {
     const int s = order->sorted++;
+    if (s >= list->end_captures && order->plan != nullptr) {
+      // The node's own order is the innermost pending one.
+      if (pending_count > 0 && pending[pending_count - 1] == order) --pending_count;
+      Write_quiets(order);
+    }
+    if (s >= list->end_list) return 0;
     Sort_pass(list, s < list->end_captures ? &order->captures : &order->quiets, s);
     const int32_t m = list->move[s];
     if (m == order->passed_1) {
@@ -190,6 +230,15 @@ inline int32_t Next_sorted(T_Move_order* order) {
   }
 }
 
+// A killer of the order, or 0 when it is not in the list.
+inline int32_t Killer(const T_Move_order* order, int32_t& killer, bool& unchecked) {
+  if (unchecked) {
+    unchecked = false;
+    if (!Planned_quiet(order->planned, killer)) killer = 0;
+  }
+  return killer;
+}
+
 // The next move of the sorted list after Killers_first. Killer 1 goes to
 // start unless it is already before it; killer 2 to start + 1 unless it is
 // already at or before that place (it may be killer 1 itself, or the entry
@@ -197,10 +246,11 @@ inline int32_t Next_sorted(T_Move_order* order) {
 inline int32_t Next_placed(T_Move_order* order) {
   const int j = order->placed++;
   int32_t m;
-  if (j == order->start && order->killer_1 != 0 && !(j == 1 && order->killer_1 == order->placed_0)) {
+  if (j == order->start && Killer(order, order->killer_1, order->unchecked_1) != 0 &&
+      !(j == 1 && order->killer_1 == order->placed_0)) {
     m = order->passed_1 = order->killer_1;
-  } else if (j == order->start + 1 && order->killer_2 != 0 && order->killer_2 != order->placed_0 &&
-             !(j == 2 && order->killer_2 == order->placed_1)) {
+  } else if (j == order->start + 1 && Killer(order, order->killer_2, order->unchecked_2) != 0 &&
+             order->killer_2 != order->placed_0 && !(j == 2 && order->killer_2 == order->placed_1)) {
     m = order->passed_2 = order->killer_2;
   } else {
     m = Next_sorted(order);
@@ -223,12 +273,22 @@ int32_t Move_order_next(T_Move_order* order) {
   }
   for (;;) {
     const int32_t m = Next_placed(order);
-    if (m != order->passed_hash) return m;
+    if (m != order->passed_hash || m == 0) return m;
     order->passed_hash = 0;
   }
 }
 
+void Move_order_finish(T_Move_order* order) {
+  if (order->plan == nullptr) return;
+  if (pending_count > 0 && pending[pending_count - 1] == order) --pending_count;
+  order->plan = nullptr;
+}
+
 void History_add(int32_t move) {
+  // Planned quiet moves take their keys from the table as it was when they
+  // were planned, so they are written before it changes.
+  for (int i = 0; i < pending_count; ++i) Write_quiets(pending[i]);
+  pending_count = 0;
   int32_t& counter = history[Move_from(move)][Move_to(move)];
   counter += 1;
   if (counter > 100000) {

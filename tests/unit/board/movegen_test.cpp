@@ -259,6 +259,66 @@ TEST_F(Generator, CapturesAfterEvaluationMatchThePlainGenerator) {
   }
 }
 
+// A search node plans its quiet moves and writes them only when it gets to
+// them: the plan must give the generator's list, count and members exactly,
+// castling included, and leave crowded lists to the generator.
+TEST_F(Generator, PlannedQuietMovesAreTheGeneratorsMoves) {
+  std::mt19937 random(7);
+  const char pieces[] = "PNBRQKpnbrqk";
+  int planned = 0, written_at_once = 0, castling_moves = 0;
+  for (int trial = 0; trial < 4000; ++trial) {
+    std::string placement = Random_placement(random, pieces, 3 + trial % 4);
+    // Every other board gets kings and rooks on their home squares, with
+    // the castling squares free or not.
+    if (trial % 2 == 0) placement = "r3k2r/" + placement.substr(placement.find('/') + 1);
+    if (trial % 2 == 0) placement = placement.substr(0, placement.rfind('/') + 1) + "R3K2R";
+    const T_Bitboard position = From_fen((placement + (trial % 3 ? " w KQkq - 0 1" : " b KQkq - 0 1")).c_str());
+    for (auto& row : history)
+      for (auto& h : row) h = static_cast<int32_t>(random() % 21) - 10;
+    for (const bool white : {true, false}) {
+      T_List_moves eager{}, lazy{};
+      T_Quiet_plan plan;
+      bool is_planned = false;
+      testing::internal::CaptureStdout();
+      With_colour(white ? WHITE : BLACK, [&](auto us) {
+        Generate_all<us>(eager, position);
+        Generate_captures<us>(lazy, position);
+        is_planned = Plan_quiet<us>(plan, lazy, position);
+      });
+      const std::string reports = testing::internal::GetCapturedStdout();
+      const int quiets = eager.end_list - eager.end_captures;
+      ASSERT_EQ(Planned_quiet_count(&plan), quiets) << placement;
+      if (is_planned) {
+        ++planned;
+        ASSERT_TRUE(reports.empty()) << placement;
+        ASSERT_EQ(lazy.end_list, lazy.end_captures) << placement;
+        for (int i = 0; i < eager.end_list; ++i) {
+          castling_moves += Move_kind(eager.move[i]) == KIND_O_O || Move_kind(eager.move[i]) == KIND_O_O_O;
+          ASSERT_EQ(Planned_quiet(&plan, eager.move[i]), i >= eager.end_captures) << placement << " " << i;
+          // The same move from another square, to another square, or as a capture.
+          for (const int32_t other : {eager.move[i] ^ (1 << 12), eager.move[i] ^ (9 << 18), eager.move[i] | 1}) {
+            bool listed = false;
+            for (int j = eager.end_captures; j < eager.end_list; ++j) listed |= eager.move[j] == other;
+            ASSERT_EQ(Planned_quiet(&plan, other), listed) << placement << " " << i;
+          }
+        }
+        Write_planned_quiets(&plan);
+      } else {
+        ++written_at_once;
+      }
+      ASSERT_EQ(lazy.end_list, eager.end_list) << placement;
+      for (int i = 0; i < eager.end_list; ++i) {
+        ASSERT_EQ(lazy.move[i], eager.move[i]) << placement << " " << i;
+        ASSERT_EQ(lazy.sort[i], eager.sort[i]) << placement << " " << i;
+      }
+    }
+  }
+  // Both ways were taken, and castling was among the planned moves.
+  EXPECT_GT(planned, 1000);
+  EXPECT_GT(written_at_once, 100);
+  EXPECT_GT(castling_moves, 100);
+}
+
 TEST_F(Generator, OverfullListStopsAtCapacityAndReports) {
   // A board crowded with queens has more than 256 quiet moves.
   const T_Bitboard queens = From_fen("QQQ2QQQ/3QQ2Q/QQ4Q1/Q5QQ/Q6Q/Q4Q1Q/Q6Q/QQQQQQQ1 w - - 0 1");

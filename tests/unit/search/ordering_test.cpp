@@ -7,7 +7,10 @@
 #include <functional>
 #include <random>
 #include <utility>
+#include <vector>
 
+#include "../board/board_helpers.h"
+#include "board/by_colour.h"
 #include "board/move.h"
 #include "hash/table.h"
 
@@ -183,8 +186,93 @@ TEST(MoveOrder, MatchesSortKillersAndHashMoveOnRandomLists) {
     for (int i = 0; i < length; ++i) {
       ASSERT_EQ(Move_order_next(&order), expected.move[i]) << "trial " << trial << ", entry " << i;
     }
+    ASSERT_EQ(Move_order_next(&order), 0) << "trial " << trial;  // every move given out once
+    Move_order_finish(&order);
   }
   Hash_free();
+}
+
+// A node's quiet moves are only planned, and written when its order gets to
+// them or when the history table is about to change (a cut-off further down
+// the line). A node and its child, both planned, must hand out the moves of
+// their whole lists generated at once, whenever the table changes (halving
+// included).
+TEST(MoveOrder, PlannedQuietMovesGiveTheOrderOfTheWholeList) {
+  std::mt19937 random(5);
+  const char pieces[] = "PNBRQKpnbrqk";
+  int32_t table[64][64];
+  for (int trial = 0; trial < 3000; ++trial) {
+    T_Bitboard positions[2];
+    for (T_Bitboard& position : positions)
+      position = From_fen((Random_placement(random, pieces, 3 + trial % 4) + " w - - 0 1").c_str());
+    for (auto& row : table)
+      for (auto& h : row) h = static_cast<int32_t>(random() % 9) - 4;
+    T_List_moves whole[2]{};
+    for (int n = 0; n < 2; ++n) {
+      std::memcpy(history, table, sizeof table);
+      testing::internal::CaptureStdout();
+      With_colour(n == 0 ? WHITE : BLACK, [&](auto us) { Generate_all<us>(whole[n], positions[n]); });
+      testing::internal::GetCapturedStdout();
+    }
+    // Killers and hash moves from the lists, or moves of neither.
+    const auto pick = [&](const T_List_moves& list) -> int32_t {
+      if (list.end_list == 0 || random() % 4 == 0) return Move_word(PIECE_QUEEN, 63, 62, KIND_QUIET, 0);
+      return list.move[random() % list.end_list];
+    };
+    int32_t killers[2][2], hash_moves[2];
+    for (int n = 0; n < 2; ++n) killers[n][0] = pick(whole[n]), killers[n][1] = pick(whole[n]);
+    for (int n = 0; n < 2; ++n) hash_moves[n] = random() % 3 ? pick(whole[n]) : 0;
+    const int child_after = static_cast<int>(random() % (whole[0].end_list + 1));
+    const int change_after = static_cast<int>(random() % (whole[1].end_list + 1));
+    const int32_t changed = pick(whole[1]);
+    if (trial % 5 == 0) table[Move_from(changed)][Move_to(changed)] = 100000;  // the change halves the table
+
+    // The parent hands out child_after moves, then the child hands out all of
+    // its moves, with the table changed after change_after of them; then the
+    // parent hands out the rest.
+    const auto run = [&](bool planned) {
+      std::memcpy(history, table, sizeof table);
+      T_List_moves lists[2];
+      T_Quiet_plan plans[2];
+      T_Move_order orders[2];
+      std::vector<int32_t> given;
+      const auto start = [&](int n) {
+        killer_1[n] = killers[n][0];
+        killer_2[n] = killers[n][1];
+        testing::internal::CaptureStdout();
+        bool is_planned = false;
+        With_colour(n == 0 ? WHITE : BLACK, [&](auto us) {
+          Generate_captures<us>(lists[n], positions[n]);
+          if (planned)
+            is_planned = Plan_quiet<us>(plans[n], lists[n], positions[n]);
+          else
+            Generate_quiet<us>(lists[n], positions[n]);
+        });
+        testing::internal::GetCapturedStdout();
+        Move_order_start(&orders[n], &lists[n], n, hash_moves[n], is_planned ? &plans[n] : nullptr);
+      };
+      const auto hand_out = [&](int n, int count, int change_at) {
+        for (int i = 0; i < count; ++i) {
+          if (i == change_at) History_add(changed);
+          const int32_t m = Move_order_next(&orders[n]);
+          if (m == 0) break;
+          given.push_back(m);
+        }
+      };
+      start(0);
+      hand_out(0, child_after, -1);
+      start(1);
+      hand_out(1, LIST_CAPACITY + 1, change_after);
+      Move_order_finish(&orders[1]);
+      hand_out(0, LIST_CAPACITY + 1, -1);
+      Move_order_finish(&orders[0]);
+      return given;
+    };
+    const std::vector<int32_t> expected = run(false);
+    ASSERT_EQ(expected.size(), static_cast<size_t>(whole[0].end_list + whole[1].end_list)) << "trial " << trial;
+    ASSERT_EQ(run(true), expected) << "trial " << trial;
+  }
+  History_clear();
 }
 
 TEST(Killers, PlacedAtStartAndShiftOthersUp) {
