@@ -25,8 +25,9 @@ inline void Append(T_List_moves& list, int& count, int32_t move, int32_t key) {
 
 inline int Clamp_count(int count) { return count < LIST_CAPACITY ? count : LIST_CAPACITY; }
 
-// A map entry that the capture self-check would report (not a piece code 1..6).
-inline uint32_t Name_bad(int32_t name) { return static_cast<uint32_t>(name - 1) > 5u; }
+// A map entry less one: at most 5 for a piece code 1..6, which the capture
+// self-check accepts, and more for any other entry.
+inline uint32_t Name_less_one(int32_t name) { return static_cast<uint32_t>(name) - 1u; }
 
 // What the capture walk does with each move's self-check. The walk runs
 // first with Note_faults, which only notes whether any check would fail (a
@@ -35,12 +36,15 @@ inline uint32_t Name_bad(int32_t name) { return static_cast<uint32_t>(name - 1) 
 // the checks that report, at the same points of the same walk.
 struct Note_faults {
   const int32_t* own_names;
-  uint32_t bad = 0;
+  uint32_t largest = 0;  // of the map entries read, less one: a check fails when above 5
 
   // captured: the opponent's map entry at to, which the walk has just read.
   void Capture(int /*count*/, int from, int /*to*/, int captured, int /*name_figure*/) {
-    bad |= Name_bad(own_names[from]) | Name_bad(captured);
+    const uint32_t own = Name_less_one(own_names[from]), their = Name_less_one(captured);
+    largest = own > largest ? own : largest;
+    largest = their > largest ? their : largest;
   }
+  bool Any() const { return largest > 5; }
   void Promotion(int /*count*/, int /*from*/, int /*to*/) {}
 };
 
@@ -235,7 +239,7 @@ template <Colour Us, bool Reach_known>
 void Captures(T_List_moves& list, const T_Bitboard& pos, const uint64_t* evaluated_reach) {
   Note_faults quick{Names<Us>(pos)};
   const int count = Walk_captures<Us, Reach_known>(list, pos, quick, evaluated_reach);
-  if (quick.bad != 0 || count > LIST_CAPACITY) Walk_captures_reporting<Us, Reach_known>(list, pos, evaluated_reach);
+  if (quick.Any() || count > LIST_CAPACITY) Walk_captures_reporting<Us, Reach_known>(list, pos, evaluated_reach);
 }
 
 // The same with the reach from the tables, out of line: for a reach record
