@@ -33,39 +33,6 @@ inline void Set_passage(T_Bitboard& pos, int x, int y) {
   std::memcpy(&pos.taking_passage_x, xy, 8);
 }
 
-// Takes a piece of side C and type piece off s, or puts it there (the same
-// XOR), in the sets only.
-template <Colour C>
-inline void Flip(T_Bitboard& pos, int piece, int s) {
-  All_pieces<C>(pos) ^= one_bit[s];
-  Pieces<C>(pos)[piece] ^= one_bit[s];
-}
-
-// A king or rook of ours leaving f takes the matching rights with it. Each
-// right is written on its own: gathered into one word on the stack first,
-// the word's read waited for the byte just written into it (about 3% of
-// perft's time).
-template <Colour Us>
-inline void Clear_own_rights(T_Bitboard& pos, int piece, int f) {
-  using T = Colour_traits<Us>;
-  if (piece == PIECE_KING) {
-    Castling_long<Us>(pos) = false;
-    Castling_short<Us>(pos) = false;
-  } else if (piece == PIECE_ROOK) {
-    if (f == T::long_rook_from) Castling_long<Us>(pos) = false;
-    if (f == T::short_rook_from) Castling_short<Us>(pos) = false;
-  }
-}
-
-// Capturing a rook in its corner takes the opponent's right on that side.
-template <Colour Us>
-inline void Clear_their_rights(T_Bitboard& pos, int captured, int t) {
-  using T = Colour_traits<Us>;
-  if (captured != PIECE_ROOK) return;
-  if (t == T::their_long_rook) Castling_long<Other(Us)>(pos) = false;
-  if (t == T::their_short_rook) Castling_short<Other(Us)>(pos) = false;
-}
-
 // The rook's move in castling of kind KIND_O_O_O or KIND_O_O.
 template <Colour Us>
 constexpr int Castling_rook_from(int kind) {
@@ -104,23 +71,13 @@ void Make_other_kinds(int32_t move, T_Bitboard& pos) {
   // Zero for pawns and kings, so every capture can subtract its victim's.
   const int32_t* non_pawn_cost = eval_parameters.cost_figure_rubikon;
 
-  pos.taking_passage_yes = false;
-
   // Captures are most of the moves that come here, so they are told apart
   // by one test.
   if (kind == KIND_CAPTURE) {
-    const int piece = own_names[f];
-    const int victim = their_names[t];
-    Flip<Them>(pos, victim, t);
-    their_names[t] = 0;
-    pos.eval = Material_add(pos.eval, T::sign * int64_t{cost[victim]});
-    Non_pawn<Them>(pos) -= non_pawn_cost[victim];
-    Shift_piece<Us>(pos, piece, f, t);
-    Clear_own_rights<Us>(pos, piece, f);
-    Clear_their_rights<Us>(pos, Move_captured(move), t);
-    pos.all_piece ^= one_bit[f];  // t stays occupied
+    Make_capture<Us>(move, pos);
     return;
   }
+  pos.taking_passage_yes = false;
 
   // Castling, en passant and promotions; a word of any other kind changes
   // nothing more.
@@ -168,15 +125,9 @@ void Unmake_other_kinds(int32_t move, T_Bitboard& pos) {
   const int32_t* non_pawn_cost = eval_parameters.cost_figure_rubikon;
 
   if (kind == KIND_CAPTURE) {
-    Shift_piece<Us>(pos, own_names[t], t, f);
-    their_names[t] = captured;
-    Flip<Them>(pos, captured, t);
-    pos.eval = Material_add(pos.eval, -T::sign * int64_t{cost[captured]});
-    Non_pawn<Them>(pos) += non_pawn_cost[captured];
-    pos.all_piece ^= one_bit[f];
+    Unmake_capture<Us>(move, pos);
     return;
   }
-
   if (kind == KIND_O_O_O || kind == KIND_O_O) {
     const int rook_to = Castling_rook_to<Us>(kind);
     Shift_piece<Us>(pos, own_names[t], t, f);

@@ -54,9 +54,9 @@ int quiescence(T_Bitboard* position, int alpha, int beta, int ply) {
       Pv_from_line(ply, s);
       return s;
     }
-    Make<Us>(move, *position, undo);
+    Make_noisy<Us>(move, *position, undo);
     const int v = quiescence<Them>(position, alpha, beta, ply + 1);
-    Unmake<Us>(move, *position, undo);
+    Unmake_noisy<Us>(move, *position, undo);
     if (Better<Us>(v, best)) {
       best = v;
       if (Better<Us>(v, Us == WHITE ? alpha : beta)) {
