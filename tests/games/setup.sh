@@ -12,7 +12,8 @@ if ! command -v stockfish >/dev/null 2>&1 && [ ! -x /usr/games/stockfish ]; then
   need+=(stockfish)
 fi
 if [ ${#need[@]} -gt 0 ]; then
-  apt-get update
+  source ../install_missing.sh
+  apt_update
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${need[@]}"
 fi
 

@@ -27,7 +27,7 @@ if [ "${ENGINE_WINE32:-1}" != 0 ]; then
     log "installing wine32:i386"
     started=$SECONDS
     if { dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386; } &&
-      apt-get update -qq &&
+      apt_update &&
       timeout 600 env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null; then
       wine32=yes
