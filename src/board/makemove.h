@@ -99,7 +99,7 @@ __attribute__((always_inline)) inline void Make_capture(int32_t move, T_Bitboard
   using T = Colour_traits<Us>;
   constexpr Colour Them = Other(Us);
   const int f = Move_from(move), t = Move_to(move);
-  int32_t* their_names = Names<Other(Us)>(pos);
+  int32_t* their_names = Names<Them>(pos);
   const int piece = Names<Us>(pos)[f];
   const int victim = their_names[t];
   pos.taking_passage_yes = false;
