@@ -16,9 +16,6 @@ void (*engine_exit_handler)(int status) = nullptr;
 
 namespace {
 
-constexpr int END_OF_INPUT = -1;
-constexpr int READ_ERROR = -2;
-
 int64_t Monotonic_ms() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -31,82 +28,32 @@ const int64_t process_start_ms = Monotonic_ms();
 // Standard input; all zero, which is a reader on fd 0 holding nothing.
 T_Line_reader standard_input;
 
-// Makes sure at least one byte is held. Returns 1, END_OF_INPUT or READ_ERROR.
-int Fill(T_Line_reader* reader) {
-  if (reader->next < reader->end) return 1;
-  // The read may wait: whatever was written must be out first.
-  Out_flush();
+// One read(2) of up to size bytes from fd: the count read (at least 1),
+// END_OF_INPUT or READ_ERROR. An interrupted read is made again.
+int Read_block(int fd, char* block, int size) {
   for (;;) {
-    ssize_t count = read(reader->fd, reader->buffer, sizeof reader->buffer);
-    if (count > 0) {
-      reader->next = 0;
-      reader->end = static_cast<int32_t>(count);
-      return 1;
-    }
+    const ssize_t count = read(fd, block, static_cast<size_t>(size));
+    if (count > 0) return static_cast<int>(count);
     if (count == 0) return END_OF_INPUT;
     if (errno != EINTR) return READ_ERROR;
   }
-}
-
-// The next byte (0..255) without taking it, or END_OF_INPUT / READ_ERROR.
-int Peek_byte(T_Line_reader* reader) {
-  int state = Fill(reader);
-  if (state != 1) return state;
-  return static_cast<unsigned char>(reader->buffer[reader->next]);
-}
-
-int Next_byte(T_Line_reader* reader) {
-  int c = Peek_byte(reader);
-  if (c >= 0) ++reader->next;
-  return c;
 }
 
 }  // namespace
 
 void Line_reader_init(T_Line_reader* reader, int fd) {
   reader->fd = fd;
-  reader->next = 0;
-  reader->end = 0;
+  reader->held.next = 0;
+  reader->held.end = 0;
 }
 
 bool Line_reader_read(T_Line_reader* reader, char* text) {
-  int count = 0;
-  for (;;) {
-    int c = Next_byte(reader);
-    if (c == READ_ERROR) {
-      text[count] = '\0';
-      return false;
-    }
-    if (c == END_OF_INPUT) {
-      // A last line without a line feed is still a line (its line end below
-      // included); nothing at all is the end.
-      if (count == 0) {
-        text[0] = '\0';
-        return false;
-      }
-      break;
-    }
-    if (c == '\n') break;
-    if (count == LINE_MAX_CHARS) {
-      // The buffer is full: only the line end may follow. A CR LF pair still
-      // ends the line, since the CR would be removed anyway.
-      if (c == '\r' && Peek_byte(reader) == '\n') {
-        ++reader->next;
-        break;
-      }
-      text[count] = '\0';
-      return false;
-    }
-    text[count++] = static_cast<char>(c);
-  }
-  // Interfaces on Windows end their lines with CR LF.
-  if (count > 0 && text[count - 1] == '\r') --count;
-  text[count] = '\0';
-  return true;
+  const int fd = reader->fd;
+  return Read_line_from(reader->held, text, [fd](char* block, int size) { return Read_block(fd, block, size); });
 }
 
 unsigned Line_reader_available(T_Line_reader* reader) {
-  if (reader->next < reader->end) return static_cast<unsigned>(reader->end - reader->next);
+  if (const unsigned held = Input_buffer_held(reader->held)) return held;
   pollfd request;
   request.fd = reader->fd;
   request.events = POLLIN;

@@ -16,17 +16,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/input_buffer.h"
 #include "platform/io.h"
 
 void (*engine_exit_handler)(int status) = nullptr;
 
 namespace {
-
-constexpr int LINE_MAX_CHARS = LINE_CAPACITY - 1;  // 65,535
-constexpr int READER_BUFFER = 4096;
-
-constexpr int END_OF_INPUT = -1;
-constexpr int READ_ERROR = -2;
 
 // Window and mouse events are of no use to the engine; with them queued, a
 // console would report input that no line read can consume.
@@ -55,22 +50,20 @@ const int64_t process_start_counter = Counter_now();
 
 // Standard input is read in blocks into this buffer; bytes held here have left
 // the operating system's pipe or console, so the input test counts them first.
-struct T_Input_reader {
-  HANDLE handle;
-  bool handle_taken;
-  int32_t next;  // first byte of buffer not yet handed out
-  int32_t end;   // one past the last byte held
-  char buffer[READER_BUFFER];
-};
+T_Input_buffer standard_input;
 
-T_Input_reader standard_input;
+struct T_Input_handle {
+  HANDLE handle;
+  bool taken;
+};
+T_Input_handle input_handle;
 
 HANDLE Input_handle() {
-  if (!standard_input.handle_taken) {
-    standard_input.handle = GetStdHandle(STD_INPUT_HANDLE);
-    standard_input.handle_taken = true;
+  if (!input_handle.taken) {
+    input_handle.handle = GetStdHandle(STD_INPUT_HANDLE);
+    input_handle.taken = true;
   }
-  return standard_input.handle;
+  return input_handle.handle;
 }
 
 // One ReadFile of up to size bytes. Returns the count read (at least 1),
@@ -114,7 +107,7 @@ T_Read_ahead read_ahead;
 
 DWORD WINAPI Read_ahead_thread(void* argument) {
   T_Read_ahead* ahead = static_cast<T_Read_ahead*>(argument);
-  char block[READER_BUFFER];
+  char block[INPUT_BUFFER_BYTES];
   for (;;) {
     int got = Read_block(ahead->handle, block, sizeof block);
     int done = 0;
@@ -206,30 +199,11 @@ int Read_ahead_take(char* block, int32_t size) {
   return taken;
 }
 
-// Makes sure at least one byte is held. Returns 1, END_OF_INPUT or READ_ERROR.
-int Fill(T_Input_reader* reader) {
-  if (reader->next < reader->end) return 1;
-  // The read may wait: whatever was written must be out first.
-  Out_flush();
-  int got = read_ahead.started ? Read_ahead_take(reader->buffer, sizeof reader->buffer)
-                               : Read_block(Input_handle(), reader->buffer, sizeof reader->buffer);
-  if (got < 0) return got;
-  reader->next = 0;
-  reader->end = got;
-  return 1;
-}
-
-// The next byte (0..255) without taking it, or END_OF_INPUT / READ_ERROR.
-int Peek_byte(T_Input_reader* reader) {
-  int state = Fill(reader);
-  if (state != 1) return state;
-  return static_cast<unsigned char>(reader->buffer[reader->next]);
-}
-
-int Next_byte(T_Input_reader* reader) {
-  int c = Peek_byte(reader);
-  if (c >= 0) ++reader->next;
-  return c;
+// One block of standard input: from the read-ahead ring once that has
+// started, else one ReadFile.
+int Read_input_block(char* block, int size) {
+  return read_ahead.started ? Read_ahead_take(block, size)
+                            : Read_block(Input_handle(), block, static_cast<DWORD>(size));
 }
 
 // --- Input test --------------------------------------------------------------
@@ -268,48 +242,14 @@ void Io_init() {
   setvbuf(stdin, nullptr, _IONBF, 0);
 }
 
-bool Read_line(char* text) {
-  T_Input_reader* reader = &standard_input;
-  int count = 0;
-  for (;;) {
-    int c = Next_byte(reader);
-    if (c == READ_ERROR) {
-      text[count] = '\0';
-      return false;
-    }
-    if (c == END_OF_INPUT) {
-      // A last line without a line feed is still a line (its line end below
-      // included); nothing at all is the end.
-      if (count == 0) {
-        text[0] = '\0';
-        return false;
-      }
-      break;
-    }
-    if (c == '\n') break;
-    if (count == LINE_MAX_CHARS) {
-      // The buffer is full: only the line end may follow, a CR LF pair included.
-      if (c == '\r' && Peek_byte(reader) == '\n') {
-        ++reader->next;
-        break;
-      }
-      text[count] = '\0';
-      return false;
-    }
-    text[count++] = static_cast<char>(c);
-  }
-  // Windows interfaces end their lines with CR LF.
-  if (count > 0 && text[count - 1] == '\r') --count;
-  text[count] = '\0';
-  return true;
-}
+bool Read_line(char* text) { return Read_line_from(standard_input, text, Read_input_block); }
 
 unsigned Input_available() {
   T_Input_test* test = &input_test;
   if (!test->initialised) Input_test_init(test);
   // Bytes already in the engine's own buffer are waiting input the operating
   // system no longer knows about.
-  if (standard_input.next < standard_input.end) return static_cast<unsigned>(standard_input.end - standard_input.next);
+  if (const unsigned held = Input_buffer_held(standard_input)) return held;
   if (read_ahead.started) return Read_ahead_available();
   if (test->pipe) {
     DWORD available = 0;

@@ -2,18 +2,11 @@
 // through one instance of it (Read_line, Input_available); tests run it over
 // pipes of their own.
 #pragma once
-#include <cstdint>
-
-#include "platform/io.h"
-
-constexpr int LINE_MAX_CHARS = LINE_CAPACITY - 1;  // 65,535
-constexpr int LINE_READER_BUFFER = 4096;
+#include "platform/input_buffer.h"
 
 struct T_Line_reader {
   int fd;
-  int32_t next;  // first byte of buffer not yet handed out
-  int32_t end;   // one past the last byte held
-  char buffer[LINE_READER_BUFFER];
+  T_Input_buffer held;
 };
 
 // Starts a reader on fd with nothing held (an all-zero record is a reader on fd 0).
