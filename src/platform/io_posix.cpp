@@ -1,5 +1,5 @@
 // The platform layer for POSIX systems: standard input read with read(2) and
-// tested with poll(2), the monotonic clock, output with write(2) and exit.
+// tested with poll(2), the monotonic clock and output with write(2).
 #include <errno.h>
 #include <poll.h>
 #include <time.h>
@@ -11,8 +11,6 @@
 
 #include "platform/io.h"
 #include "platform/line_reader.h"
-
-void (*engine_exit_handler)(int status) = nullptr;
 
 namespace {
 
@@ -87,11 +85,4 @@ void Write_standard_output(const char* bytes, size_t length) {
     bytes += written;
     length -= static_cast<size_t>(written);
   }
-}
-
-void Engine_exit(int status) {
-  Out_flush();
-  if (engine_exit_handler != nullptr) engine_exit_handler(status);
-  // A handler must not return; if one does, the process still ends here.
-  exit(status);
 }

@@ -1,6 +1,6 @@
 // The platform layer for Windows: standard input read with ReadFile into the
 // engine's own buffer, the input test of the console and pipe API, a wall
-// clock from the performance counter, binary output and exit.
+// clock from the performance counter and binary output.
 //
 // A pipe that PeekNamedPipe cannot test (under Wine, a pipe from a Linux
 // process) is read ahead by a second thread of this file alone; the rest of
@@ -18,8 +18,6 @@
 
 #include "platform/input_buffer.h"
 #include "platform/io.h"
-
-void (*engine_exit_handler)(int status) = nullptr;
 
 namespace {
 
@@ -289,11 +287,4 @@ void Write_standard_output(const char* bytes, size_t length) {
     bytes += written;
     length -= static_cast<size_t>(written);
   }
-}
-
-void Engine_exit(int status) {
-  Out_flush();
-  if (engine_exit_handler != nullptr) engine_exit_handler(status);
-  // A handler must not return; if one does, the process still ends here.
-  exit(status);
 }
