@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "platform/io.h"
 #include "platform/line_reader.h"

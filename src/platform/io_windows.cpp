@@ -13,8 +13,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "platform/input_buffer.h"
 #include "platform/io.h"

@@ -12,11 +12,7 @@ struct T_Line_reader {
 // Starts a reader on fd with nothing held (an all-zero record is a reader on fd 0).
 void Line_reader_init(T_Line_reader* reader, int fd);
 
-// Reads one line into text (LINE_CAPACITY bytes), without its line feed and
-// without a carriage return just before the line feed. A last line that ends
-// at the end of input is a good read. Returns false at the end of input before
-// any character, on a read error, or when 65,535 characters are stored and the
-// next is not the line end.
+// Read_line_from (platform/input_buffer.h) over the reader's descriptor.
 bool Line_reader_read(T_Line_reader* reader, char* text);
 
 // Nonzero when Line_reader_read would find a first byte without waiting:
