@@ -87,10 +87,19 @@ int main(int argc, char** argv) {
   std::string command = "\"" + std::string(argv[1]) + "\"";
   for (int i = 2; i < argc; ++i) command += " \"" + std::string(argv[i]) + "\"";
 
+  // Under a busy Wine, starting a process now and then fails with an internal
+  // error (1359) and succeeds when tried again: a few tries, a little apart.
   PROCESS_INFORMATION process;
-  if (!CreateProcessA(argv[1], &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-    std::fprintf(stderr, "relay: cannot start %s (%lu)\n", argv[1], GetLastError());
-    return 2;
+  constexpr int START_TRIES = 5;
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessA(argv[1], &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) break;
+    DWORD error = GetLastError();
+    if (attempt == START_TRIES || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      std::fprintf(stderr, "relay: cannot start %s (%lu)\n", argv[1], error);
+      return 2;
+    }
+    std::fprintf(stderr, "relay: starting %s failed (%lu), trying again\n", argv[1], error);
+    Sleep(100 * attempt);
   }
   // The child has its own copies now.
   CloseHandle(pipe_read);
